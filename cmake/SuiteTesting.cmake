@@ -20,10 +20,11 @@ function(suite_add_test name)
   target_compile_definitions(${name} PRIVATE
     SUITE_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     SUITE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(props TIMEOUT ${T_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
 endfunction()
 
 # suite_add_tests_in(<dir> <prefix> LIBS <targets...>)
