@@ -1,0 +1,190 @@
+#include "platform/AtomicFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Owns one file descriptor.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { Reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool ok() const { return fd_ >= 0; }
+    void Reset()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    bool Close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool FlockInterruptible(int fd)
+{
+    for (;;) {
+        if (::flock(fd, LOCK_EX) == 0)
+            return true;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+}  // namespace
+
+std::string AtomicFile::FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+AtomicFile::ReadResult AtomicFile::Read(const std::string& path, std::string& text)
+{
+    text.clear();
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.ok())
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ReadResult::Failed;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            text.clear();
+            return ReadResult::Failed;
+        }
+        if (n == 0)
+            break;
+        if (text.size() + static_cast<size_t>(n) > kMaxBytes) {
+            text.clear();
+            return ReadResult::Failed;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    return ReadResult::Ok;
+}
+
+bool AtomicFile::Write(const std::string& path, const std::string& text)
+{
+    if (path.empty() || path.back() == '/')
+        return false;
+    // Only one writer at a time uses the temp name (callers hold a lock), and
+    // a temp file left by a killed writer is simply reused.
+    const std::string temp = path + ".tmp";
+    mode_t mode = 0666;
+    bool keepMode = false;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return false;
+        mode = st.st_mode & 07777;
+        keepMode = true;
+    }
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
+    if (!fd.ok())
+        return false;
+    bool ok = WriteAll(fd.get(), text.data(), text.size());
+    if (ok && keepMode)
+        ok = ::fchmod(fd.get(), mode) == 0;
+    if (ok)
+        ok = ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    if (ok)
+        ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    Fd dir(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.ok())
+        ::fsync(dir.get());
+    return true;
+}
+
+bool AtomicFile::CreateFolders(const std::string& folder)
+{
+    if (folder.empty())
+        return false;
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = folder.find('/', pos + 1);
+        const std::string prefix = folder.substr(0, pos);
+        if (prefix.empty())
+            continue;
+        if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool AtomicFile::Update(const std::string& path, const std::string& lockPath,
+                        const std::function<Edit(std::string& text)>& edit, bool createFolder)
+{
+    if (path.empty())
+        return false;
+    if (createFolder && !CreateFolders(FolderOf(path)))
+        return false;
+    struct stat st {};
+    const bool lockIsFolder = ::stat(lockPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    Fd lock(lockIsFolder ? ::open(lockPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                         : ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (!lock.ok() || !FlockInterruptible(lock.get()))
+        return false;
+    std::string text;
+    if (Read(path, text) == ReadResult::Failed)
+        return false;
+    switch (edit(text)) {
+    case Edit::Fail:
+        return false;
+    case Edit::Keep:
+        return true;
+    case Edit::Write:
+        break;
+    }
+    return Write(path, text);
+    // The lock is released when `lock` closes.
+}
+
+}  // namespace platform

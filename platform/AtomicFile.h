@@ -1,0 +1,49 @@
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// Small text files that are read whole and replaced whole.
+//
+// A replacement is written to a temporary file in the same folder, flushed to
+// disk and renamed over the old file, so a crash or a kill at any moment
+// leaves either the old or the new contents, never a mix. Changes made by
+// Update() run under an exclusive flock, so two processes that edit the same
+// file one after the other never lose each other's changes.
+class AtomicFile {
+public:
+    enum class ReadResult { Ok, Missing, Failed };
+
+    // What an Update() edit asks for.
+    enum class Edit { Write, Keep, Fail };
+
+    // Largest file Read() accepts; anything bigger counts as unreadable.
+    static constexpr std::size_t kMaxBytes = 64u * 1024u * 1024u;
+
+    // Reads the whole file. Missing when it does not exist (text is then empty).
+    static ReadResult Read(const std::string& path, std::string& text);
+
+    // Replaces the file with `text` (temp file, fsync, rename, fsync of the folder).
+    // The folder must exist. Keeps the old file's permission bits.
+    static bool Write(const std::string& path, const std::string& text);
+
+    // Takes an exclusive flock on `lockPath` (created when missing; a folder
+    // may be given, it is then locked itself), reads `path` (a missing file
+    // gives empty text), lets `edit` change the text and writes it back when
+    // the edit asks for it. When `createFolder` is true the folder of `path`
+    // is created first. Returns false when the file cannot be read or written
+    // or the edit fails.
+    static bool Update(const std::string& path, const std::string& lockPath,
+                       const std::function<Edit(std::string& text)>& edit,
+                       bool createFolder);
+
+    // Creates `folder` and every missing parent ("mkdir -p"). True when it exists afterwards.
+    static bool CreateFolders(const std::string& folder);
+
+    // The text before the last "/" ("." for a bare name, "/" for a top-level entry).
+    static std::string FolderOf(const std::string& path);
+};
+
+}  // namespace platform
