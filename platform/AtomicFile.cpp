@@ -166,10 +166,9 @@ bool AtomicFile::Update(const std::string& path, const std::string& lockPath,
         return false;
     if (createFolder && !CreateFolders(FolderOf(path)))
         return false;
-    struct stat st {};
-    const bool lockIsFolder = ::stat(lockPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    Fd lock(lockIsFolder ? ::open(lockPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                         : ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+    Fd lock(lockPath.empty()
+                ? ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                : ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (!lock.ok() || !FlockInterruptible(lock.get()))
         return false;
     std::string text;

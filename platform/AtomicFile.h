@@ -29,8 +29,8 @@ public:
     // The folder must exist. Keeps the old file's permission bits.
     static bool Write(const std::string& path, const std::string& text);
 
-    // Takes an exclusive flock on `lockPath` (created when missing; a folder
-    // may be given, it is then locked itself), reads `path` (a missing file
+    // Takes an exclusive flock on `lockPath` (created when missing; when it is
+    // empty the folder of `path` is locked instead), reads `path` (a missing file
     // gives empty text), lets `edit` change the text and writes it back when
     // the edit asks for it. When `createFolder` is true the folder of `path`
     // is created first. Returns false when the file cannot be read or written
