@@ -1,0 +1,115 @@
+#include "orvane/title/CPNReg.h"
+
+#include <cstring>
+
+namespace orvane {
+
+namespace {
+
+constexpr const char* kCoverDir = "Cover Dir";
+constexpr const char* kCoverFileName = "Cover File Name";
+constexpr const char* kCoverTitle = "Cover Title";
+// Each value is read into a buffer of this size; a longer one cannot be read.
+constexpr size_t kValueBuffer = 300;
+
+platform::RegValue StringWithoutZero(const std::string& text)
+{
+    platform::RegValue v;
+    v.type = platform::REG_SZ;
+    v.data.assign(text.begin(), text.end());
+    return v;
+}
+
+}  // namespace
+
+CPNReg::CPNReg(std::string registryPath) : registry_(std::move(registryPath)) {}
+
+bool CPNReg::AddAlbum(const tagXX& album)
+{
+    if (albumCount() >= kMaxAlbums)
+        return false;
+    albums_.push_back(album);
+    return true;
+}
+
+bool CPNReg::ReadValue(const std::string& key, const char* name, std::string& out) const
+{
+    const std::optional<platform::RegValue> v = registry_.GetValue(key, name);
+    if (!v)
+        return false;
+    if (v->type != platform::REG_SZ && v->type != platform::REG_EXPAND_SZ)
+        return false;
+    // Stored with or without a terminating zero; the text ends at the first zero.
+    size_t len = v->data.size();
+    const void* zero = std::memchr(v->data.data(), 0, len);
+    if (zero != nullptr)
+        len = static_cast<size_t>(static_cast<const uint8_t*>(zero) - v->data.data());
+    if (len >= kValueBuffer)
+        return false;
+    out.assign(v->data.begin(), v->data.begin() + static_cast<std::ptrdiff_t>(len));
+    return true;
+}
+
+bool CPNReg::ReadAlbumKey(int n)
+{
+    const std::string key = KeyOf(n);
+    if (!registry_.KeyExists(key))
+        return false;
+    tagXX album;
+    album.albumNumber = static_cast<uint8_t>(n);
+    if (!ReadValue(key, kCoverDir, album.coverDir) || !ReadValue(key, kCoverFileName, album.coverFileName) ||
+        !ReadValue(key, kCoverTitle, album.coverTitle))
+        return false;
+    return AddAlbum(album);
+}
+
+int CPNReg::ReadAlbumKeys()
+{
+    albums_.clear();
+    for (int n = 0; n < kMaxAlbums; ++n)
+        ReadAlbumKey(n);
+    return albumCount();
+}
+
+bool CPNReg::DeleteAlbumKeys()
+{
+    bool ok = true;
+    for (int n = 0; n < kMaxAlbums; ++n) {
+        if (!registry_.DeleteKey(KeyOf(n)))
+            ok = false;
+    }
+    return ok;
+}
+
+bool CPNReg::WriteValues(int number, const std::string& dir, const std::string& file, const std::string& title)
+{
+    const std::string key = KeyOf(number);
+    return registry_.SetValue(key, kCoverDir, StringWithoutZero(dir)) &&
+           registry_.SetValue(key, kCoverFileName, StringWithoutZero(file)) &&
+           registry_.SetValue(key, kCoverTitle, StringWithoutZero(title));
+}
+
+bool CPNReg::WriteAlbumKey(int i)
+{
+    if (i < 0 || i >= albumCount())
+        return false;
+    const tagXX& a = albums_[static_cast<size_t>(i)];
+    return WriteValues(a.albumNumber, a.coverDir, a.coverFileName, a.coverTitle);
+}
+
+bool CPNReg::WriteAlbumKeys()
+{
+    DeleteAlbumKeys();
+    for (int i = 0; i < albumCount(); ++i) {
+        if (!WriteAlbumKey(i))
+            return false;
+    }
+    return true;
+}
+
+bool CPNReg::WriteTitleAlbum()
+{
+    return WriteValues(0, "Title", "default", "TitleScreen");
+}
+
+}  // namespace orvane
