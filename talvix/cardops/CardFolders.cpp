@@ -1,0 +1,162 @@
+#include "talvix/cardops/CardFolders.h"
+
+#include "talvix/cardops/CardPath.h"
+
+#include <algorithm>
+
+namespace talvix {
+
+bool CardFolder::Add(const platform::FindData& entry)
+{
+    if (Full())
+        return false;
+    entries.push_back(std::make_unique<platform::FindData>(entry));
+    return true;
+}
+
+platform::FindData* CardFolder::Entry(const std::string& name)
+{
+    for (auto& e : entries)
+        if (e->cFileName == name)
+            return e.get();
+    return nullptr;
+}
+
+std::string CardFolder::RelativePath() const
+{
+    return cardpath::LastComponents(path, level);
+}
+
+void CardFolders::Clear()
+{
+    for (auto& s : slots_)
+        s.reset();
+    CardFolderCount = 0;
+}
+
+CardFolder* CardFolders::Slot(int slot)
+{
+    if (slot < 0 || slot >= kSlots)
+        return nullptr;
+    return slots_[static_cast<size_t>(slot)].get();
+}
+
+const CardFolder* CardFolders::Slot(int slot) const
+{
+    if (slot < 0 || slot >= kSlots)
+        return nullptr;
+    return slots_[static_cast<size_t>(slot)].get();
+}
+
+CardFolder* CardFolders::Create(int slot, uint16_t level, const std::string& path)
+{
+    if (slot < 0 || slot >= kSlots)
+        return nullptr;
+    auto record = std::make_unique<CardFolder>();
+    record->index = slot;
+    record->level = level;
+    record->path = path;
+    slots_[static_cast<size_t>(slot)] = std::move(record);
+    return slots_[static_cast<size_t>(slot)].get();
+}
+
+CardFolder* CardFolders::Append(uint16_t level, const std::string& path)
+{
+    if (CardFolderCount >= kSlots)
+        return nullptr;
+    CardFolder* record = Create(CardFolderCount, level, path);
+    ++CardFolderCount;
+    return record;
+}
+
+CardFolder* CardFolders::EnsureRoot()
+{
+    if (CardFolderCount > 0)
+        return FindFolder("");
+    CardFolder* root = Slot(0);
+    if (root == nullptr || root->level != 0)
+        root = Create(0, 0, cardpath::kDrive);
+    CardFolderCount = 1;
+    return root;
+}
+
+CardFolder* CardFolders::FindFolder(const std::string& relative)
+{
+    const std::string wanted = cardpath::Upper(relative);
+    for (int i = 0; i < CardFolderCount; ++i) {
+        CardFolder* record = Slot(i);
+        if (record != nullptr && cardpath::Upper(record->RelativePath()) == wanted)
+            return record;
+    }
+    return nullptr;
+}
+
+platform::FindData* CardFolders::FindCardEntry(const std::string& relative)
+{
+    for (int i = 0; i < CardFolderCount; ++i) {
+        CardFolder* record = Slot(i);
+        if (record == nullptr)
+            continue;
+        const std::string base = record->RelativePath() + "\\";
+        if (relative.compare(0, base.size(), base) != 0)
+            continue;
+        for (auto& e : record->entries)
+            if (base + e->cFileName == relative)
+                return e.get();
+    }
+    return nullptr;
+}
+
+int CardFolders::IndexInFolder(const CardFolder* record, const std::string& path)
+{
+    if (record == nullptr)
+        return 0;
+    const std::string wanted = cardpath::Upper(cardpath::LastComponent(path));
+    for (size_t i = 0; i < record->entries.size(); ++i)
+        if (cardpath::Upper(record->entries[i]->cFileName) == wanted)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool CardFolders::RemoveEntry(CardFolder* record, const std::string& name)
+{
+    if (record == nullptr)
+        return false;
+    const std::string wanted = cardpath::Upper(name);
+    for (auto it = record->entries.begin(); it != record->entries.end(); ++it) {
+        if (cardpath::Upper((*it)->cFileName) == wanted) {
+            record->entries.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<CardFolders::Child> CardFolders::Children(const CardFolder& record)
+{
+    std::vector<Child> children;
+    const std::string base = record.RelativePath();
+    for (const auto& e : record.entries) {
+        if (!e->IsDirectory())
+            continue;
+        const bool seen = std::any_of(children.begin(), children.end(),
+                                      [&](const Child& c) { return c.name == e->cFileName; });
+        if (seen)
+            continue;
+        Child c;
+        c.name = e->cFileName;
+        c.relative = base + "\\" + e->cFileName;
+        children.push_back(std::move(c));
+    }
+    // Byte order, as the tree sorts its nodes.
+    std::sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
+        return std::lexicographical_compare(
+            a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+    });
+    for (Child& c : children)
+        c.record = FindFolder(c.relative);
+    return children;
+}
+
+}  // namespace talvix
