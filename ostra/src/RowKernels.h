@@ -1,0 +1,47 @@
+// The inner loops of the two filter passes, in a scalar version and, where
+// the processor has them, a vector version. Both give the same bytes.
+#pragma once
+
+#include "FilterTable.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ostra {
+
+// What the horizontal pass needs to know about one output row.
+struct HorizontalPlan {
+    int sourceWidth = 0;  // output column c centres on sourceWidth * c / newWidth
+    int newWidth = 0;
+    const FilterTable* taps = nullptr;
+};
+
+struct RowKernels {
+    // out[x] = the weighted sum of rows[0..14][x] with taps, rounded and
+    // clamped to a byte, for x < count.
+    void (*vertical)(const uint8_t* const* rows, const FilterTable& table, int phase, uint8_t* out, size_t count);
+    // Splits count blue-green-red pixels into three planes.
+    void (*split)(const uint8_t* in, uint8_t* blue, uint8_t* green, uint8_t* red, size_t count);
+    // Writes newWidth output pixels (blue, green, red) from the three planes,
+    // each plane sourceWidth + 14 samples long with at least 16 readable
+    // bytes after that.
+    void (*horizontal)(const uint8_t* const* planes, const HorizontalPlan& plan, uint8_t* out);
+};
+
+// Rounds and clamps a sum of weights × bytes to a byte.
+inline uint8_t SumToByte(int64_t s)
+{
+    if (s + 16384 < 0) {
+        return 0;
+    }
+    if (s >= 8372224) {
+        return 255;
+    }
+    return uint8_t((s + 16384) >> 15);
+}
+
+const RowKernels& ScalarKernels();
+// Null when the program was built without the vector code.
+const RowKernels* Avx2Kernels();
+
+}  // namespace ostra
