@@ -113,4 +113,16 @@ bool IsUnsafeName(const std::string& name)
     return false;
 }
 
+bool ToPcName(const std::string& cardName, std::string& pcName)
+{
+    if (IsUnsafeName(cardName))
+        return false;
+    std::string utf8 = platform::ToUtf8(cardName);
+    if (utf8.empty() || utf8 == "." || utf8 == ".." || utf8.size() > 255 ||
+        utf8.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
+        return false;
+    pcName = std::move(utf8);
+    return true;
+}
+
 }  // namespace talvix::cardpath

@@ -47,5 +47,10 @@ std::string Normalize(const std::string& text);
 // a NUL byte.
 bool IsUnsafeName(const std::string& name);
 
+// The UTF-8 PC name for a card name; false when the card name is unsafe (see
+// IsUnsafeName) or its UTF-8 form could not be a file name on the PC
+// (longer than 255 bytes).
+bool ToPcName(const std::string& cardName, std::string& pcName);
+
 }  // namespace cardpath
 }  // namespace talvix

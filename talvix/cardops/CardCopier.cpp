@@ -1,0 +1,226 @@
+#include "talvix/cardops/CardCopier.h"
+
+#include "platform/FileTime.h"
+#include "talvix/cardops/CardPath.h"
+#include "talvix/cardops/OverwriteAsker.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <atomic>
+
+namespace talvix {
+
+using platform::FindData;
+
+CardCopier::CardCopier(CardSession& session) : s_(session) {}
+
+bool CardCopier::BuildCopyList(const std::vector<const FindData*>& selected, const std::string& treeFolder)
+{
+    CopyTotal = 0;
+    CopyDone = 0;
+    CopyList.clear();
+    Skipped.clear();
+    OverwriteAnswer = OverwriteAsker::Yes;
+    tooMany_ = false;
+
+    auto fail = [this] {
+        if (tooMany_)
+            s_.CardStatus = ST_TOOMANY;
+        CopyList.clear();
+        CopyTotal = 0;
+        return false;
+    };
+
+    if (!selected.empty()) {
+        for (const FindData* entry : selected) {
+            if (entry == nullptr)
+                continue;
+            const std::string path = treeFolder + "\\" + entry->cFileName;
+            bool taken = false;
+            if (!Take(*entry, path, 0, taken))
+                return fail();
+            if (taken && entry->IsDirectory() && !ExpandFolder(path, 1))
+                return fail();
+        }
+        return true;
+    }
+
+    // Nothing selected in the list: the tree's folder itself, unless it is the root.
+    if (cardpath::Depth(treeFolder) == 0)
+        return false;
+    CardFolder* parent = s_.folders.FindFolder(cardpath::Parent(treeFolder));
+    const FindData* entry = parent ? parent->Entry(cardpath::LastComponent(treeFolder)) : nullptr;
+    if (entry == nullptr)
+        return false;
+    bool taken = false;
+    if (!Take(*entry, treeFolder, 0, taken))
+        return fail();
+    if (taken && !ExpandFolder(treeFolder, 1))
+        return fail();
+    return true;
+}
+
+void CardCopier::FreeCopyList()
+{
+    CopyList.clear();
+    CopyList.shrink_to_fit();
+}
+
+bool CardCopier::Take(const FindData& entry, const std::string& path, int depth, bool& taken)
+{
+    taken = false;
+    std::string pcName;
+    if (!cardpath::ToPcName(entry.cFileName, pcName)) {
+        Skipped.push_back(path);
+        return true;
+    }
+    if (CopyList.size() >= kMaxItems) {
+        tooMany_ = true;
+        return false;
+    }
+    CopyItem item{entry, path, depth};
+    switch (AskOverwriteCopy(item)) {
+    case OverwriteAsker::Cancel:
+        return false;
+    case OverwriteAsker::No:
+        return true;
+    default:
+        break;
+    }
+    if (!entry.IsDirectory())
+        CopyTotal += entry.FileSize();
+    CopyList.push_back(std::move(item));
+    taken = true;
+    return true;
+}
+
+bool CardCopier::ExpandFolder(const std::string& path, int depth)
+{
+    CardFolder* record = s_.folders.FindFolder(path);
+    if (record == nullptr)
+        return true;
+    // Subfolders first, each followed by its own contents; then the files.
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool folders = pass == 0;
+        for (size_t i = 0; i < record->entries.size(); ++i) {
+            const FindData& entry = *record->entries[i];
+            if (entry.IsDirectory() != folders)
+                continue;
+            const std::string child = path + "\\" + entry.cFileName;
+            bool taken = false;
+            if (!Take(entry, child, depth, taken))
+                return false;
+            if (taken && folders && !ExpandFolder(child, depth + 1))
+                return false;
+        }
+    }
+    return true;
+}
+
+int CardCopier::AskOverwriteCopy(const CopyItem& item)
+{
+    if (OverwriteAnswer == OverwriteAsker::YesToAll)
+        return OverwriteAsker::YesToAll;
+    OverwriteQuestion q;
+    q.existingName = DestinationName(item);
+    if (!platform::GetFindData(q.existingName, q.existing))
+        return OverwriteAsker::Yes;
+    q.toCard = false;
+    q.iconPath = q.existingName;
+    q.replacement = item.find;
+    // Without anyone to ask, what is there stays.
+    OverwriteAnswer = s_.overwriteAsker ? s_.overwriteAsker->AskOverwrite(q) : OverwriteAsker::No;
+    return OverwriteAnswer;
+}
+
+std::string CardCopier::DestinationName(const CopyItem& item) const
+{
+    const std::vector<std::string> parts = cardpath::Split(item.path);
+    const size_t keep = static_cast<size_t>(item.depth) + 1;
+    const size_t first = parts.size() > keep ? parts.size() - keep : 0;
+    std::string out = CopyDest;
+    if (out.empty() || out.back() != '/')
+        out += '/';
+    for (size_t i = first; i < parts.size(); ++i) {
+        if (i > first)
+            out += '/';
+        std::string pcName;
+        // Unsafe names never reach the list; should one come anyway, it
+        // becomes a harmless placeholder instead of a path step.
+        out += cardpath::ToPcName(parts[i], pcName) ? pcName : std::string("_");
+    }
+    return out;
+}
+
+namespace {
+
+// An fd that closes itself.
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
+bool WriteAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CardCopier::SavePcFile(const uint8_t* data, size_t size, const std::string& dest, const FindData& item)
+{
+    const size_t slash = dest.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : dest.substr(0, slash == 0 ? 1 : slash);
+
+    // A temporary name of our own in the same folder; O_EXCL makes sure it is new.
+    Fd tmp;
+    std::string tmpPath;
+    static std::atomic<unsigned> counter{0};
+    for (unsigned attempt = 0; attempt < 100 && tmp.fd < 0; ++attempt) {
+        tmpPath = folder + "/.tvc" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        tmp.fd = open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (tmp.fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (tmp.fd < 0)
+        return false;
+
+    bool ok = WriteAll(tmp.fd, data, size);
+    if (ok) {
+        // The card keeps local wall-clock time; the PC file gets the same moment in UTC.
+        platform::FileTime utc;
+        if (item.ftLastWriteTime.ticks != 0 && platform::LocalFileTimeToFileTime(item.ftLastWriteTime, utc)) {
+            timespec times[2];
+            times[0].tv_sec = 0;
+            times[0].tv_nsec = UTIME_OMIT;
+            times[1] = platform::FileTimeToTimespec(utc);
+            futimens(tmp.fd, times);
+        }
+        ok = fsync(tmp.fd) == 0;
+    }
+    ok = (close(tmp.fd) == 0) && ok;
+    tmp.fd = -1;
+    if (ok)
+        ok = rename(tmpPath.c_str(), dest.c_str()) == 0;
+    if (!ok)
+        unlink(tmpPath.c_str());
+    return ok;
+}
+
+}  // namespace talvix
