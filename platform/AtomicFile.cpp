@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -102,10 +103,20 @@ AtomicFile::ReadResult AtomicFile::Read(const std::string& path, std::string& te
     return ReadResult::Ok;
 }
 
-bool AtomicFile::Write(const std::string& path, const std::string& text)
+bool AtomicFile::Write(const std::string& givenPath, const std::string& text)
 {
-    if (path.empty() || path.back() == '/')
+    if (givenPath.empty() || givenPath.back() == '/')
         return false;
+    // A symbolic link is kept: the file it points to is replaced.
+    std::string path = givenPath;
+    struct stat link {};
+    if (::lstat(givenPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* target = ::realpath(givenPath.c_str(), nullptr);
+        if (target == nullptr)
+            return false;
+        path = target;
+        std::free(target);
+    }
     // Only one writer at a time uses the temp name (callers hold a lock), and
     // a temp file left by a killed writer is simply reused.
     const std::string temp = path + ".tmp";

@@ -321,3 +321,14 @@ TEST_F(RegistryTest, KilledWriterLeavesOldOrNewFile)
     EXPECT_TRUE(reg.SetDword(kInit, "Keep", 43));
     EXPECT_EQ(reg.GetDword(kInit, "Keep"), 43u);
 }
+
+TEST_F(RegistryTest, SymbolicLinkToTheStoreIsKept)
+{
+    const std::string real = dir_ + "/real.reg";
+    std::ofstream(real) << "REGEDIT4\n";
+    fs::create_symlink(real, path_);
+    Registry reg(path_);
+    ASSERT_TRUE(reg.SetDword(kInit, "COM", 3));
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_EQ(Registry(real).GetDword(kInit, "COM"), 3u);
+}
