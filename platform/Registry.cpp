@@ -526,6 +526,11 @@ bool Registry::CreateKey(const std::string& key)
     const std::string k = NormalKey(key);
     if (k.empty())
         return false;
+    Document now;
+    if (!Load(path_, now))
+        return false;
+    if (now.KeyExists(k))
+        return true;  // nothing to change: no lock, no rewrite
     return Change(path_, [&](Document& doc) {
         if (doc.KeyExists(k))
             return AtomicFile::Edit::Keep;
@@ -546,6 +551,11 @@ bool Registry::DeleteKey(const std::string& key)
     const std::string k = NormalKey(key);
     if (k.empty())
         return false;
+    Document now;
+    if (!Load(path_, now))
+        return false;
+    if (!now.KeyExists(k))
+        return true;  // nothing to remove: no lock, no rewrite
     return Change(path_, [&](Document& doc) {
         // A removed section takes every line up to the next section header.
         std::vector<Entry> kept;
@@ -659,6 +669,11 @@ bool Registry::DeleteValue(const std::string& key, const std::string& name)
     const std::string k = NormalKey(key);
     if (k.empty())
         return false;
+    Document now;
+    if (!Load(path_, now))
+        return false;
+    if (now.Find(k, name) == nullptr)
+        return true;  // nothing to remove: no lock, no rewrite
     return Change(path_, [&](Document& doc) {
         const size_t before = doc.entries.size();
         std::erase_if(doc.entries, [&](const Entry& e) {

@@ -62,6 +62,9 @@ TEST_F(RegistryTest, EmptyStoreHasNothing)
     EXPECT_TRUE(reg.ValueNames(kInit).empty());
     EXPECT_TRUE(reg.DeleteValue(kInit, "COM"));
     EXPECT_TRUE(reg.DeleteKey(kInit));
+    // Removing what is not there leaves no file behind.
+    EXPECT_FALSE(fs::exists(path_));
+    EXPECT_FALSE(fs::exists(path_ + ".lock"));
 }
 
 TEST_F(RegistryTest, WritesRegedit4LayoutAndReadsBack)
@@ -231,12 +234,13 @@ TEST_F(RegistryTest, UnusableFilesAndKeysFail)
     EXPECT_FALSE(folder.SetDword(kInit, "COM", 1));
     EXPECT_FALSE(folder.KeyExists(kInit));
 
-    WriteFile("");
     const std::string blocker = dir_ + "/plainfile";
     std::ofstream(blocker) << "x";
     Registry underFile(blocker + "/sub/machine.reg");
     EXPECT_FALSE(underFile.SetDword(kInit, "COM", 1));
-    EXPECT_FALSE(underFile.DeleteValue(kInit, "COM"));
+    EXPECT_FALSE(underFile.CreateKey(kInit));
+    EXPECT_FALSE(folder.DeleteValue(kInit, "COM"));
+    EXPECT_FALSE(folder.DeleteKey(kInit));
 
     Registry reg(dir_ + "/ok.reg");
     EXPECT_FALSE(reg.SetDword("", "COM", 1));
