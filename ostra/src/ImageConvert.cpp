@@ -5,8 +5,6 @@
 namespace ostra {
 namespace {
 
-constexpr int kBorder = 7;
-
 inline void PutColour(const uint8_t* palette, unsigned index, uint8_t* out)
 {
     const uint8_t* entry = palette + 4 * index;
@@ -56,32 +54,6 @@ bool ImageConvert::ConvertTo24(const uint8_t* bits, int bitCount, const uint8_t*
         std::memset(dst + 3 * w, 0, outRow - 3 * w);
     }
     return true;
-}
-
-void ImageConvert::ExtendEdges(const uint8_t* rows24, int width, int height, uint8_t* extended)
-{
-    const size_t inRow = size_t(Row24Bytes(width));
-    const size_t pixelBytes = size_t(width) * 3;
-    const size_t extRow = (size_t(width) + 2 * kBorder) * 3;
-    for (size_t y = 0; y < size_t(height); ++y) {
-        const uint8_t* src = rows24 + inRow * y;
-        uint8_t* dst = extended + extRow * (y + kBorder);
-        const uint8_t* last = src + pixelBytes - 3;
-        for (int i = 0; i < kBorder; ++i) {
-            std::memcpy(dst + 3 * i, src, 3);
-        }
-        std::memcpy(dst + 3 * kBorder, src, pixelBytes);
-        uint8_t* right = dst + 3 * kBorder + pixelBytes;
-        for (int i = 0; i < kBorder; ++i) {
-            std::memcpy(right + 3 * i, last, 3);
-        }
-    }
-    const uint8_t* top = extended + extRow * kBorder;
-    const uint8_t* bottom = extended + extRow * (size_t(height) + kBorder - 1);
-    for (size_t y = 0; y < kBorder; ++y) {
-        std::memcpy(extended + extRow * y, top, extRow);
-        std::memcpy(extended + extRow * (size_t(height) + kBorder + y), bottom, extRow);
-    }
 }
 
 }  // namespace ostra

@@ -1,4 +1,4 @@
-// Turning the caller's pixels into the bordered 24-bit working image.
+// Turning the caller's pixels into the 24-bit rows the filter reads.
 #pragma once
 
 #include <cstddef>
@@ -18,10 +18,6 @@ public:
     // for any other bit count.
     static bool ConvertTo24(const uint8_t* bits, int bitCount, const uint8_t* palette, int width, int height, uint8_t* out);
 
-    // Writes the 24-bit rows (padded to 4 bytes) into the extended image of
-    // (width + 14) × (height + 14) pixels, repeating the edge pixels 7 times
-    // outward on every side.
-    static void ExtendEdges(const uint8_t* rows24, int width, int height, uint8_t* extended);
 };
 
 }  // namespace ostra

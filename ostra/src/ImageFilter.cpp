@@ -9,6 +9,7 @@ namespace {
 
 // Vector loads may read up to this many bytes past the end of a row.
 constexpr size_t kSlack = 64;
+constexpr int kBorder = 7;
 
 }  // namespace
 
@@ -18,12 +19,13 @@ uint64_t ImageFilter::RowBufferBytes(int sourceWidth)
     return 3 * (pixels + kSlack) + (3 * pixels + kSlack);
 }
 
-bool ImageFilter::Run(const uint8_t* extended, const Sizes& sizes, const FilterTable& columnTaps,
+bool ImageFilter::Run(const uint8_t* rows24, size_t rowBytes, const Sizes& sizes, const FilterTable& columnTaps,
                       const FilterTable& rowTaps, const RowKernels& kernels, uint8_t* out)
 {
-    const size_t extWidth = size_t(sizes.sourceWidth) + 14;
-    const size_t extRowBytes = extWidth * 3;
+    const size_t width = size_t(sizes.sourceWidth);
+    const size_t extWidth = width + 2 * kBorder;
     const size_t planeBytes = extWidth + kSlack;
+    const int64_t lastRow = sizes.sourceHeight - 1;
 
     // Three planes (blue, green, red) of the intermediate row, and the row
     // itself as the vertical pass leaves it, pixel after pixel.
@@ -51,10 +53,16 @@ bool ImageFilter::Run(const uint8_t* extended, const Sizes& sizes, const FilterT
     const uint8_t* rows[FilterTable::kTaps];
     for (int64_t r = 0; r < newHeight; ++r) {
         for (int k = 0; k < FilterTable::kTaps; ++k) {
-            rows[k] = extended + size_t(base + k) * extRowBytes;
+            int64_t y = base + k - kBorder;
+            y = y < 0 ? 0 : y > lastRow ? lastRow : y;
+            rows[k] = rows24 + size_t(y) * rowBytes;
         }
-        kernels.vertical(rows, rowTaps, phase, interleaved, extRowBytes);
-        kernels.split(interleaved, planes[0], planes[1], planes[2], extWidth);
+        kernels.vertical(rows, rowTaps, phase, interleaved, width * 3);
+        kernels.split(interleaved, planes[0] + kBorder, planes[1] + kBorder, planes[2] + kBorder, width);
+        for (uint8_t* plane : planes) {
+            std::memset(plane, plane[kBorder], kBorder);
+            std::memset(plane + kBorder + width, plane[kBorder + width - 1], kBorder);
+        }
         uint8_t* outRow = out + size_t(r) * outRowBytes;
         kernels.horizontal(planes, plan, outRow);
         std::memset(outRow + outRowBytes - padding, 0, padding);

@@ -10,7 +10,6 @@ namespace ostra {
 namespace {
 
 constexpr size_t kHeaderBytes = 40;
-constexpr int kBorder = 7;
 
 int32_t ReadInt32(const uint8_t* p)
 {
@@ -30,6 +29,11 @@ void WriteInt32(uint8_t* p, int32_t value)
 uint64_t AddCapped(uint64_t a, uint64_t b)
 {
     return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+uint64_t MultiplyCapped(uint64_t a, uint64_t b)
+{
+    return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b;
 }
 
 // The most one call may hold at once: what the machine's memory could hold,
@@ -90,10 +94,12 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     if (width <= 0 || height <= 0 || newWidth <= 0 || newHeight <= 0) {
         return Failure::Memory;
     }
-    const uint64_t extendedBytes = (uint64_t(width) + 2 * kBorder) * (uint64_t(height) + 2 * kBorder) * 3;
-    const uint64_t copyBytes = bitCount == 24 ? 0 : ImageConvert::Row24Bytes(width) * uint64_t(height);
-    const uint64_t resultBytes = ImageConvert::Row24Bytes(newWidth) * uint64_t(newHeight);
-    uint64_t total = AddCapped(extendedBytes, copyBytes);
+    // The input itself must fit as well: a header that claims more than
+    // the machine can hold does not describe pixels in memory.
+    const uint64_t inputBytes = MultiplyCapped(ImageConvert::InputRowBytes(width, bitCount), uint64_t(height));
+    const uint64_t copyBytes = bitCount == 24 ? 0 : MultiplyCapped(ImageConvert::Row24Bytes(width), uint64_t(height));
+    const uint64_t resultBytes = MultiplyCapped(ImageConvert::Row24Bytes(newWidth), uint64_t(newHeight));
+    uint64_t total = AddCapped(inputBytes, copyBytes);
     total = AddCapped(total, resultBytes);
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(width, newWidth)));
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(height, newHeight)));
@@ -107,20 +113,17 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     newWidth_ = newWidth;
     newHeight_ = newHeight;
 
-    if (!extendedImage_.Allocate(size_t(extendedBytes))) {
-        return Failure::Memory;
-    }
-    if (bitCount == 24) {
-        ImageConvert::ExtendEdges(bits, width, height, extendedImage_.data());
-    } else {
-        Buffer copy;
-        if (!copy.Allocate(size_t(copyBytes))) {
+    // The filter reads 24-bit rows: the caller's own for 24-bit input, else a
+    // converted copy held until the end of the call.
+    const uint8_t* rows24 = bits;
+    if (bitCount != 24) {
+        if (!image24_.Allocate(size_t(copyBytes))) {
             return Failure::Memory;
         }
-        if (!ImageConvert::ConvertTo24(bits, bitCount, info + kHeaderBytes, width, height, copy.data())) {
+        if (!ImageConvert::ConvertTo24(bits, bitCount, info + kHeaderBytes, width, height, image24_.data())) {
             return Failure::Format;
         }
-        ImageConvert::ExtendEdges(copy.data(), width, height, extendedImage_.data());
+        rows24 = image24_.data();
         header[14] = 24;
         header[15] = 0;
         WriteInt32(header + 16, 0);  // compression
@@ -140,7 +143,7 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     }
 
     const ImageFilter::Sizes sizes{width, height, newWidth, newHeight};
-    if (!ImageFilter::Run(extendedImage_.data(), sizes, columnTaps_, rowTaps_, KernelsFor(path_),
+    if (!ImageFilter::Run(rows24, size_t(ImageConvert::Row24Bytes(width)), sizes, columnTaps_, rowTaps_, KernelsFor(path_),
                           resultPixels_.data())) {
         return Failure::Memory;
     }
@@ -149,13 +152,13 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     WriteInt32(header + 8, newHeight);
     WriteInt32(header + 20, 0);  // image size
     std::memcpy(info, header, kHeaderBytes);
-    extendedImage_.Release();
+    image24_.Release();
     return Failure::None;
 }
 
 void ResizeEngine::ReleaseAll()
 {
-    extendedImage_.Release();
+    image24_.Release();
     resultPixels_.Release();
     columnTaps_.Release();
     rowTaps_.Release();

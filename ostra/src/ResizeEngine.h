@@ -37,7 +37,7 @@ private:
     int sourceHeight_ = 0;
     int newWidth_ = 0;
     int newHeight_ = 0;
-    Buffer extendedImage_;
+    Buffer image24_;  // 24-bit copy of 1-, 4- and 8-bit input, during a call
     Buffer resultPixels_;
     FilterTable columnTaps_;
     FilterTable rowTaps_;

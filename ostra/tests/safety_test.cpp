@@ -1,0 +1,113 @@
+// Sizes that cannot be served and input that cannot be read give the
+// memory or format message and NULL; nothing is allocated or written.
+#include "OstraInternal.h"
+#include "TestImages.h"
+#include "ostra/ReSize.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+namespace {
+
+using ostra_test::MakeInfo;
+using ostra_test::MakeRandomBitmap;
+using ostra_test::TestBitmap;
+
+struct BadSize {
+    const char* what;
+    int width;
+    int height;
+    int bitCount;
+    int newWidth;
+    int newHeight;
+};
+
+const BadSize kBadSizes[] = {
+    {"zero new width", 8, 8, 24, 0, 8},
+    {"zero new height", 8, 8, 24, 8, 0},
+    {"negative new width", 8, 8, 24, -5, 8},
+    {"negative new height", 8, 8, 8, 8, INT_MIN},
+    {"zero source width", 0, 8, 24, 8, 8},
+    {"negative source height", 8, -8, 24, 8, 8},
+    {"negative source width", INT_MIN, 8, 4, 8, 8},
+    {"huge result", 8, 8, 24, INT_MAX, INT_MAX},
+    {"huge result row", 8, 8, 24, INT_MAX, 2},
+    {"huge source", INT_MAX, INT_MAX, 24, 8, 8},
+    {"huge palette source", INT_MAX - 13, 70000, 8, 8, 8},
+    {"wide one-bit source", INT_MAX, 3000, 1, 8, 8},
+    {"wide source", INT_MAX, 3000, 24, 8, 8},
+};
+
+class Safety : public testing::Test {
+protected:
+    // A good call first, so that each failure also has a result to release.
+    void SetUp() override
+    {
+        std::vector<uint8_t> info = good_.info;
+        ASSERT_NE(ReSize(info.data(), good_.bits.data(), 5, 5), nullptr);
+    }
+
+    // Runs ReSize and returns what it wrote to stderr; expects NULL, an
+    // unchanged header and no result held.
+    std::string Refused(std::vector<uint8_t>& info, const void* bits, int newWidth, int newHeight)
+    {
+        const std::vector<uint8_t> before = info;
+        testing::internal::CaptureStderr();
+        const uint8_t* out = ReSize(info.empty() ? nullptr : info.data(), bits, newWidth, newHeight);
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(info, before);
+        EXPECT_EQ(ostra::TheEngine().resultPixels(), nullptr);
+        return message;
+    }
+
+    const std::string memoryLine_ = std::string(ostra::TheEngine().texts().memoryMessage()) + "\n";
+    const std::string formatLine_ = std::string(ostra::TheEngine().texts().formatMessage()) + "\n";
+    const TestBitmap good_ = MakeRandomBitmap(9, 9, 24, 1);
+};
+
+TEST_F(Safety, SizesThatCannotBeServedGiveTheMemoryMessage)
+{
+    // The pixels are never read: the sizes are refused first.
+    const std::vector<uint8_t> bits(64, 0);
+    for (const BadSize& c : kBadSizes) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> info = MakeInfo(c.width, c.height, c.bitCount);
+        EXPECT_EQ(Refused(info, bits.data(), c.newWidth, c.newHeight), memoryLine_);
+        SetUp();
+    }
+}
+
+TEST_F(Safety, MissingBlocksGiveTheFormatMessage)
+{
+    std::vector<uint8_t> info = good_.info;
+    EXPECT_EQ(Refused(info, nullptr, 4, 4), formatLine_);
+    SetUp();
+    std::vector<uint8_t> none;
+    EXPECT_EQ(Refused(none, good_.bits.data(), 4, 4), formatLine_);
+}
+
+TEST_F(Safety, WorksAgainAfterAFailure)
+{
+    std::vector<uint8_t> info = MakeInfo(8, 8, 24);
+    Refused(info, good_.bits.data(), 0, 0);
+    info = good_.info;
+    EXPECT_NE(ReSize(info.data(), good_.bits.data(), 3, 3), nullptr);
+}
+
+TEST(ErrorTexts, JapaneseLocalesGetJapaneseTexts)
+{
+    const ostra::ErrorTexts japanese = ostra::ErrorTexts::ForLocale("ja_JP.UTF-8");
+    EXPECT_STREQ(japanese.memoryMessage(), "メモリが足りません");
+    EXPECT_STREQ(japanese.formatMessage(), "未対応のＢＭＰファイルです");
+    for (const char* name : {"C", "en_US.UTF-8", "de_DE", "", "j"}) {
+        const ostra::ErrorTexts english = ostra::ErrorTexts::ForLocale(name);
+        EXPECT_STREQ(english.memoryMessage(), "Not enough memory.") << name;
+        EXPECT_STREQ(english.formatMessage(), "No support fileformat.") << name;
+    }
+    EXPECT_STREQ(ostra::ErrorTexts::ForLocale(nullptr).memoryMessage(), "Not enough memory.");
+}
+
+}  // namespace
