@@ -1,0 +1,60 @@
+#include "glimra/ui/CGlimraApp.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStringList>
+
+#include "glimra/core/CommandIds.h"
+#include "glimra/core/CommandLine.h"
+#include "glimra/core/PictureSender.h"
+#include "glimra/core/ProgramLauncher.h"
+#include "glimra/ui/CGlimraView.h"
+#include "glimra/ui/CMainFrame.h"
+#include "imaging/IndexFile.h"
+#include "imaging/NoCasePath.h"
+#include "imaging/PictureNames.h"
+#include "platform/ProgramPaths.h"
+
+namespace glimra {
+
+CGlimraApp::CGlimraApp(ViewServices services) : services_(std::move(services)) {}
+
+CGlimraApp::~CGlimraApp() = default;
+
+ViewServices CGlimraApp::DefaultServices() {
+    ViewServices s;
+    s.startProgram = [](const std::string& line) {
+        const std::vector<std::string> pieces = SplitCommandLine(line);
+        if (pieces.empty()) return;
+        const std::string program = FindProgram(pieces[0], platform::ProgramPaths::ProgramFolder());
+        if (program.empty()) return;
+        QStringList args;
+        for (size_t i = 1; i < pieces.size(); ++i) args << QString::fromStdString(pieces[i]);
+        QProcess::startDetached(QString::fromStdString(program), args);
+    };
+    s.showMessage = [](const QString& caption, const QString& text, QMessageBox::Icon icon) {
+        QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+        box.exec();
+    };
+    s.sendPicture = [](int32_t portClass, const std::string& file, const std::string& name) {
+        PictureSender sender;
+        return sender.Send(portClass, {file}, {name});
+    };
+    return s;
+}
+
+void CGlimraApp::ReadIndex() {
+    const std::string index = imaging::FindExistingPath(imaging::PicturePath(state_.pictureFolder, "Index.TMP"));
+    state_.pictureNames = imaging::ReadViewerIndex(index);
+}
+
+bool CGlimraApp::InitInstance(const std::string& commandLine) {
+    if (!ParseGlimraCommandLine(commandLine, state_.currentFile, state_.pictureFolder)) return false;
+    ReadIndex();
+    frame_ = std::make_unique<CMainFrame>(state_, services_);
+    frame_->show();
+    return true;
+}
+
+}  // namespace glimra
