@@ -69,6 +69,25 @@ CardFolder* CardFolders::Append(uint16_t level, const std::string& path)
     return record;
 }
 
+bool CardFolders::RemoveFolder(const CardFolder* record)
+{
+    if (record == nullptr)
+        return false;
+    for (int i = 0; i < CardFolderCount; ++i) {
+        if (slots_[static_cast<size_t>(i)].get() != record)
+            continue;
+        for (int j = i; j + 1 < kSlots; ++j) {
+            slots_[static_cast<size_t>(j)] = std::move(slots_[static_cast<size_t>(j + 1)]);
+            if (slots_[static_cast<size_t>(j)])
+                slots_[static_cast<size_t>(j)]->index = j;
+        }
+        slots_[kSlots - 1].reset();
+        --CardFolderCount;
+        return true;
+    }
+    return false;
+}
+
 CardFolder* CardFolders::EnsureRoot()
 {
     if (CardFolderCount > 0)

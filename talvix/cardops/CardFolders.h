@@ -54,6 +54,11 @@ public:
     // table is full.
     CardFolder* Append(uint16_t level, const std::string& path);
 
+    // Takes a deleted folder's record out of the table; the records after it
+    // move down one slot (their objects stay where they are, so pointers to
+    // them stay good). False when the record is not in the table.
+    bool RemoveFolder(const CardFolder* record);
+
     // Makes sure the root record is counted: after the listing of an empty
     // card the root record stands in slot 0 but the count is 0; a write onto
     // that card needs it. Returns the root record (created when missing), or

@@ -127,3 +127,18 @@ TEST(CardFolders, ChildrenInByteOrderWithoutDuplicates)
     EXPECT_EQ(kids[2].name, "b");
     EXPECT_EQ(kids[0].record, nullptr);
 }
+
+TEST(CardFolders, RemoveFolderCompactsTheTable)
+{
+    CardFolders t;
+    Fill(t);
+    CardFolder* hundred = t.Slot(2);
+    CardFolder* dcim = t.Slot(1);
+    EXPECT_TRUE(t.RemoveFolder(dcim));
+    EXPECT_EQ(t.CardFolderCount, 2);
+    EXPECT_EQ(t.Slot(1), hundred);  // same object, one slot down
+    EXPECT_EQ(hundred->index, 1);
+    EXPECT_EQ(t.FindFolder("\\DCIM"), nullptr);
+    EXPECT_EQ(t.FindFolder("\\DCIM\\100"), hundred);
+    EXPECT_FALSE(t.RemoveFolder(nullptr));
+}

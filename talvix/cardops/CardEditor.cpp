@@ -1,0 +1,139 @@
+#include "talvix/cardops/CardEditor.h"
+
+#include "platform/FileTime.h"
+#include "talvix/cardops/CardPath.h"
+#include "talvix/cardops/ReadOnlyAsker.h"
+
+namespace talvix {
+
+using platform::FindData;
+
+CardEditor::CardEditor(CardSession& session) : s_(session) {}
+
+void CardEditor::ClearDelList()
+{
+    DelList.clear();
+    tooMany_ = false;
+}
+
+bool CardEditor::Add(tagDEL_LIST entry)
+{
+    if (DelList.size() >= kMaxEntries) {
+        tooMany_ = true;
+        return false;
+    }
+    DelList.push_back(std::move(entry));
+    return true;
+}
+
+bool CardEditor::Fail()
+{
+    if (tooMany_)
+        s_.CardStatus = ST_TOOMANY;
+    DelList.clear();
+    return false;
+}
+
+namespace {
+
+bool ReadOnly(const FindData& e)
+{
+    return (e.dwFileAttributes & platform::FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+}  // namespace
+
+bool CardEditor::BuildDelListFromList(const std::vector<ListSelection>& selected, const std::string& treeFolder)
+{
+    CardFolder* record = s_.folders.FindFolder(treeFolder);
+    for (const ListSelection& sel : selected) {
+        if (sel.entry == nullptr)
+            continue;
+        const FindData& e = *sel.entry;
+        if (ReadOnly(e)) {
+            const ReadOnlyAsker::Answer a =
+                s_.readOnlyAsker ? s_.readOnlyAsker->AskReadOnlyDelete(e.cFileName, true) : ReadOnlyAsker::No;
+            if (a == ReadOnlyAsker::Cancel)
+                return Fail();
+            if (a == ReadOnlyAsker::No)
+                continue;
+        }
+        const std::string path = treeFolder + "\\" + e.cFileName;
+        if (e.IsDirectory()) {
+            CardFolder* child = s_.folders.FindFolder(path);
+            if (!BuildDelListFromTree(path, child ? child->node : nullptr, sel.item))
+                return false;
+            continue;
+        }
+        tagDEL_LIST d;
+        d.path = path;
+        d.item = sel.item;
+        d.folder = record;
+        d.index = CardFolders::IndexInFolder(record, path);
+        d.isFile = 1;
+        if (!Add(std::move(d)))
+            return Fail();
+    }
+    return true;
+}
+
+bool CardEditor::BuildDelListFromTree(const std::string& folder, TreeNode node, ListItem item)
+{
+    CardFolder* parent = s_.folders.FindFolder(cardpath::Parent(folder));
+    CardFolder* record = s_.folders.FindFolder(folder);
+    tagDEL_LIST self;
+    self.path = folder;
+    self.node = node;
+    self.item = item;
+    self.folder = parent;
+    self.index = CardFolders::IndexInFolder(parent, folder);
+    self.isFile = 0;
+    if (!Add(std::move(self)))
+        return Fail();
+    if (record == nullptr)
+        return true;
+
+    for (size_t i = 0; i < record->entries.size(); ++i) {
+        const FindData& e = *record->entries[i];
+        if (ReadOnly(e)) {
+            const ReadOnlyAsker::Answer a =
+                s_.readOnlyAsker ? s_.readOnlyAsker->AskReadOnlyDelete(e.cFileName, false) : ReadOnlyAsker::Cancel;
+            if (a == ReadOnlyAsker::Cancel)
+                return Fail();
+        }
+        if (e.IsDirectory())
+            continue;
+        tagDEL_LIST d;
+        d.path = folder + "\\" + e.cFileName;
+        d.folder = record;
+        d.index = static_cast<int>(i);
+        d.isFile = 1;
+        if (!Add(std::move(d)))
+            return Fail();
+    }
+    for (const CardFolders::Child& child : s_.folders.Children(*record))
+        if (!BuildDelListFromTree(child.relative, child.record ? child.record->node : nullptr, nullptr))
+            return false;
+    return true;
+}
+
+void CardEditor::Forget(const tagDEL_LIST& entry)
+{
+    CardFolders::RemoveEntry(entry.folder, cardpath::LastComponent(entry.path));
+    if (!entry.isFile)
+        s_.folders.RemoveFolder(s_.folders.FindFolder(entry.path));
+}
+
+void CardEditor::NowTimes(uint16_t times[6])
+{
+    platform::FileTime local;
+    uint16_t date = (1 << 5) | 1, time = 0;
+    if (platform::FileTimeToLocalFileTime(platform::GetSystemTimeAsFileTime(), local))
+        platform::FileTimeToDosDateTime(local, date, time);
+    for (int i = 0; i < 3; ++i) {
+        times[2 * i] = date;
+        times[2 * i + 1] = time;
+    }
+}
+
+}  // namespace talvix
