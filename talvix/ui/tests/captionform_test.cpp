@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+#include <sstream>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -282,6 +286,92 @@ TEST_F(CaptionFormTest, TableClassNames) {
   for (const auto& [object, expected] : cases) {
     EXPECT_EQ(TableClassName(object), expected)
         << (object ? object->metaObject()->className() : "null");
+  }
+}
+
+// Builds every form of forms.txt from widgets of the matching Qt classes and
+// captions it with the shipped tables: each control gets its table text.
+TEST_F(CaptionFormTest, ShippedTablesCaptionEveryFormOfTheList) {
+  std::ifstream list(std::string(SUITE_SOURCE_DIR) + "/talvix/data/forms.txt");
+  ASSERT_TRUE(list.good());
+  struct Control {
+    std::string component, className, note;
+    QObject* object;
+  };
+  std::map<std::string, std::vector<Control>> forms;
+  std::map<std::string, std::unique_ptr<QDialog>> windows;
+  std::string line;
+  while (std::getline(list, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream in(line);
+    std::string form, component, cls, note;
+    std::getline(in, form, '\t');
+    std::getline(in, component, '\t');
+    std::getline(in, cls, '\t');
+    std::getline(in, note, '\t');
+    auto& window = windows[form];
+    if (!window) {
+      window = std::make_unique<QDialog>();
+      window->setObjectName(QString::fromStdString(form));
+    }
+    QObject* object;
+    if (cls == "TMenuItem") {
+      object = new QAction(window.get());
+    } else if (cls == "TToolButton") {
+      object = new QToolButton(window.get());
+    } else if (cls == "TButton") {
+      object = new QPushButton(window.get());
+    } else if (cls == "TLabel") {
+      object = new QLabel(window.get());
+    } else if (cls == "TComboBox") {
+      object = new QComboBox(window.get());
+    } else if (cls == "TEdit") {
+      object = new QLineEdit(window.get());
+    } else if (cls == "TStringGrid") {
+      object = new QTableWidget(window.get());
+    } else {
+      object = new QWidget(window.get());
+      object->setProperty("talvixClass", QString::fromStdString(cls));
+    }
+    object->setObjectName(QString::fromStdString(component));
+    object->setProperty("design", "design");
+    forms[form].push_back({component, cls, note, object});
+  }
+  ASSERT_EQ(forms.size(), 8u);
+
+  for (uint16_t language : {MLang::kEnglish, MLang::kJapanese}) {
+    MLang lang;
+    lang.SetLanguage(language);
+    ASSERT_TRUE(lang.LoadStyleTable(std::string(SUITE_BIN_DIR) + "/tv10.sty"));
+    ASSERT_TRUE(lang.LoadCaptionTable(std::string(SUITE_BIN_DIR) + "/tv10.cpt"));
+    std::map<std::pair<std::string, std::string>, const CaptionEntry*> lines;
+    for (const CaptionEntry& e : lang.Captions()) lines.emplace(std::pair{e.formName, e.componentName}, &e);
+
+    for (auto& [form, controls] : forms) {
+      CaptionForm(lang, windows[form].get(), 96);
+      for (const Control& c : controls) {
+        const auto it = lines.find({form, c.component});
+        QString shown;
+        if (auto* action = qobject_cast<QAction*>(c.object)) {
+          shown = action->text();
+        } else if (auto* tool = qobject_cast<QToolButton*>(c.object)) {
+          shown = tool->toolTip().isEmpty() ? tool->text() : tool->toolTip();
+        } else if (auto* button = qobject_cast<QPushButton*>(c.object)) {
+          shown = button->toolTip().isEmpty() ? button->text() : button->toolTip();
+        } else if (auto* label = qobject_cast<QLabel*>(c.object)) {
+          shown = label->text();
+        } else {
+          continue;  // style only, or nothing at all
+        }
+        if (!c.note.empty()) {
+          EXPECT_TRUE(shown.isEmpty()) << form << " " << c.component;
+          continue;
+        }
+        ASSERT_NE(it, lines.end()) << form << " " << c.component;
+        EXPECT_EQ(shown.toStdString(), it->second->text) << form << " " << c.component;
+        EXPECT_FALSE(shown.isEmpty()) << form << " " << c.component << " in " << language;
+      }
+    }
   }
 }
 
