@@ -270,7 +270,12 @@ bool FindFile::First(const std::string& pathPattern, FindData& out)
     SplitPath(pathPattern, folder_, pattern_);
     if (pattern_.empty())
         return false;
-    if (!HasWildcard(pattern_)) {
+    // A name that exists as given is that one entry, even when Linux let it
+    // contain "*" or "?" (a dropped "what?.txt" must not pick another file);
+    // only the catch-all patterns always list the folder.
+    struct stat st{};
+    const bool catchAll = pattern_ == "*" || pattern_ == "*.*";
+    if (!HasWildcard(pattern_) || (!catchAll && lstat(pathPattern.c_str(), &st) == 0)) {
         std::string longName;
         if (!ResolvePcName(folder_, pattern_, longName) || !GetFindData(Join(folder_, longName), out))
             return false;

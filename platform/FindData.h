@@ -90,7 +90,9 @@ bool ResolvePcName(const std::string& folder, std::string_view name, std::string
 //   for (bool more = find.First(folder + "/*.*", fd); more; more = find.Next(fd)) ...
 //
 // The last path component is the pattern (see MatchFilePattern); without
-// wildcards it names one entry, found as ResolvePcName finds it. "." and ".."
+// wildcards, or when an entry of exactly that name exists (Linux names may
+// hold "*" and "?"; "*" and "*.*" excepted), it names one entry, found as
+// ResolvePcName finds it. "." and ".."
 // are reported as the file system lists them, as on Windows. An entry that
 // vanishes between listing and reading is skipped.
 class FindFile {

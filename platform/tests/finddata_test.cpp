@@ -228,6 +228,14 @@ TEST_F(FindDataTest, PatternsMatchWithoutCase)
     EXPECT_FALSE(find.Next(fd));
     EXPECT_FALSE(find.First(dir_ + "/", fd));
 
+    // A name that holds a wildcard character but exists is that file alone.
+    MakeFile("a?.jpg", "12");
+    MakeFile("ab.jpg", "123");
+    ASSERT_TRUE(find.First(Path("a?.jpg"), fd));
+    EXPECT_EQ(fd.cFileName, "a?.jpg");
+    EXPECT_EQ(fd.nFileSizeLow, 2u);
+    EXPECT_FALSE(find.Next(fd));
+
     // The folder entry of the listing carries its attributes.
     ASSERT_TRUE(find.First(Path("pics.*"), fd));
     EXPECT_EQ(fd.cFileName, "pics.JpG");
