@@ -94,15 +94,10 @@ TEST_F(TitleFilesTest, AllThousandTakenGives999)
     EXPECT_EQ(TitleFiles::NextFreeFrameName(P("FRAME000.jpg")), P("FRAME999.jpg"));
 }
 
-TEST(TitleFileNames, PartsAndThumbnail)
+TEST(TitleFileNames, ThumbnailReplacesTheLastThreeCharacters)
 {
     EXPECT_EQ(TitleFiles::ThumbnailPathOf("/g/TITLE/FRAME002.jpg"), "/g/TITLE/FRAME002.tbm");
-    EXPECT_EQ(TitleFiles::StemOf("/g/TITLE/FRAME002.tbm"), "FRAME002");
-    EXPECT_EQ(TitleFiles::StemOf("/g/a.b/noext"), "noext");
-    EXPECT_EQ(TitleFiles::ExtOf("/g/TITLE/FRAME002.jpg"), "jpg");
-    EXPECT_EQ(TitleFiles::ExtOf("/g/x.longext"), "");
-    EXPECT_EQ(TitleFiles::FolderOf("/g/TITLE/FRAME002.jpg"), "/g/TITLE");
-    EXPECT_EQ(TitleFiles::NameOf("/g/TITLE/FRAME002.jpg"), "FRAME002.jpg");
+    EXPECT_EQ(TitleFiles::ThumbnailPathOf("/g/TITLE/FRAME002.JPG"), "/g/TITLE/FRAME002.tbm");
 }
 
 }  // namespace

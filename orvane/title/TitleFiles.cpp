@@ -1,13 +1,11 @@
 #include "orvane/title/TitleFiles.h"
 
-#include <dirent.h>
-#include <strings.h>
-#include <sys/stat.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "imaging/AtomicFile.h"
+#include "imaging/NoCasePath.h"
+#include "talvix/settings/FileName.h"
 
 namespace orvane {
 namespace TitleFiles {
@@ -25,10 +23,6 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
     for (int i = 0; i < 4; ++i)
         b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
 }
-
-struct DirCloser {
-    void operator()(DIR* d) const { ::closedir(d); }
-};
 
 }  // namespace
 
@@ -57,68 +51,17 @@ bool WriteBlankTitle(const std::string& path)
     return imaging::WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ExtOf(const std::string& path)
-{
-    const std::string name = NameOf(path);
-    const size_t from = name.size() > 5 ? name.size() - 5 : 0;
-    for (size_t i = name.size(); i > from; --i) {
-        if (name[i - 1] == '.')
-            return name.substr(i);
-    }
-    return {};
-}
-
-std::string StemOf(const std::string& path)
-{
-    std::string name = NameOf(path);
-    const std::string ext = ExtOf(path);
-    if (!ext.empty() || (!name.empty() && name.back() == '.'))
-        name.resize(name.size() - ext.size() - 1);
-    return name;
-}
-
-std::string ExistingCase(const std::string& path)
-{
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0)
-        return path;
-    const std::string folder = FolderOf(path);
-    const std::string name = NameOf(path);
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
-    if (!dir)
-        return path;
-    while (const dirent* e = ::readdir(dir.get())) {
-        if (::strcasecmp(e->d_name, name.c_str()) == 0)
-            return folder.empty() ? std::string(e->d_name) : folder + "/" + e->d_name;
-    }
-    return path;
-}
-
 bool FileExistsAnyCase(const std::string& path)
 {
-    const std::string found = ExistingCase(path);
-    struct stat st {};
-    return ::stat(found.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return talvix::FileName::FileExists(imaging::FindExistingPath(path));
 }
 
 std::string NextFreeFrameName(const std::string& path)
 {
-    const std::string folder = FolderOf(path);
-    std::string stem = StemOf(path);
+    const std::string folder = talvix::FileName::GetDir(path);
+    std::string stem = talvix::FileName::GetBaseName(path);
     stem.resize(stem.size() >= 3 ? stem.size() - 3 : 0);
-    const std::string ext = ExtOf(path);
+    const std::string ext = talvix::FileName::GetExt(path);
     std::string candidate;
     for (int n = 0; n <= 999; ++n) {
         char digits[8];

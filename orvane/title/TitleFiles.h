@@ -32,19 +32,9 @@ std::string NextFreeFrameName(const std::string& path);
 // followed by "tbm".
 std::string ThumbnailPathOf(const std::string& imagePath);
 
-// Parts of a POSIX path.
-std::string FolderOf(const std::string& path);    // before the last "/", "" when none
-std::string NameOf(const std::string& path);      // after the last "/"
-std::string ExtOf(const std::string& path);       // after a dot among the last five bytes
-std::string StemOf(const std::string& path);      // name without folder and extension
-
 // True when `path` names an existing entry that is not a folder, looked up
 // without regard to ASCII case when the exact name does not exist.
 bool FileExistsAnyCase(const std::string& path);
-
-// The exact path when it exists, else the one entry of its folder whose name
-// matches without regard to ASCII case, else `path` unchanged.
-std::string ExistingCase(const std::string& path);
 
 }  // namespace TitleFiles
 
