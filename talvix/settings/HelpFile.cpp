@@ -1,6 +1,7 @@
 #include "talvix/settings/HelpFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -92,6 +93,10 @@ bool IsSectionStart(std::string_view line) {
 
 bool HelpFile::Load(const std::string& path) {
   topics_.clear();
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     return false;

@@ -75,6 +75,7 @@ TEST(HelpFile, LoadFromFileAndMissingFile) {
   std::filesystem::remove(path);
   EXPECT_FALSE(help.Load(path));
   EXPECT_TRUE(help.Topics().empty());
+  EXPECT_FALSE(help.Load(dir));  // a folder is no help file
 }
 
 TEST(HelpFile, MalformedTagsGiveNoCrash) {
