@@ -97,6 +97,18 @@ void PaintBackground(QPainter& p)
     p.drawText(QPoint(52, 306), QStringLiteral("TITLE SCREENS"));
     p.fillRect(QRect(45, 90, 70, 1), QColor(150, 160, 180, 120));
     p.fillRect(QRect(52, 310, 100, 1), QColor(150, 160, 180, 120));
+
+    // A short welcome between the two rows.
+    p.setPen(kInk);
+    p.setFont(UiFont(13));
+    p.drawText(QRect(45, 222, 320, 20), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Start a program, or make a title screen"));
+    p.drawText(QRect(45, 240, 320, 20), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("for your device."));
+    p.setPen(kDimInk);
+    p.setFont(JapaneseFont(11));
+    p.drawText(QRect(45, 262, 320, 18), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromUtf8("プログラムを選ぶか、タイトル画面を作ります。"));
 }
 
 // Icons, drawn in a box of the given size centred at c.
@@ -303,6 +315,10 @@ void PaintButton(QPainter& p, int item, bool lit)
 // coordinates: the lower-right triangle of the 231x214 area.
 void PaintQuitCorner(QPainter& p, bool pressed)
 {
+    p.save();
+    QPainterPath panel;
+    panel.addRoundedRect(QRectF(0.5, 0.5, 230, 213), 10, 10);
+    p.setClipPath(panel);
     QPainterPath tri;
     tri.moveTo(139, 213);
     tri.lineTo(230, 213);
@@ -320,6 +336,17 @@ void PaintQuitCorner(QPainter& p, bool pressed)
     p.setPen(QColor(255, 255, 255));
     p.setFont(UiFont(14, true));
     p.drawText(QRectF(-40, -10, 80, 20), Qt::AlignCenter, QStringLiteral("Quit"));
+    p.restore();
+    p.restore();
+}
+
+// The menu background under the description area, so that the corners of
+// the rounded panel and the larger exit picture blend into the menu.
+void PaintBackgroundBehindText(QPainter& p)
+{
+    p.save();
+    p.translate(-MenuArt::kTextLeft, -MenuArt::kTextTop);
+    PaintBackground(p);
     p.restore();
 }
 
@@ -421,6 +448,7 @@ QPixmap MenuArt::DescriptionPicture(int item)
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    PaintBackgroundBehindText(p);
     PaintDescription(p, item);
     return pm;
 }
@@ -431,6 +459,7 @@ QPixmap MenuArt::ExitPicture()
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    PaintBackgroundBehindText(p);
     PaintTextPanel(p, QRectF(0.5, 0.5, 230, 213));
     p.setPen(kInk);
     p.setFont(UiFont(20, true));
