@@ -182,7 +182,7 @@ TEST_P(ShippedTables, HintsAndStylesWork) {
   EXPECT_TRUE(font.setBold && font.bold);
 }
 
-TEST(ShippedTables, LanguagesDiffer) {
+TEST(ShippedTextTables, LanguagesDiffer) {
   const MLang en = LoadTables(MLang::kEnglish);
   const MLang ja = LoadTables(MLang::kJapanese);
   EXPECT_EQ(en.GetText("LV_NAME"), "Name");
