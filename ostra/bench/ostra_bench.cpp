@@ -137,9 +137,9 @@ bool CheckExact()
 
 }  // namespace
 
-BENCHMARK(Fast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(Straightforward)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(Libvips)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(Fast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(Straightforward)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(Libvips)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 int main(int argc, char** argv)
 {

@@ -2,6 +2,7 @@
 
 #include "Buffer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ostra {
@@ -13,10 +14,10 @@ constexpr int kBorder = 7;
 
 }  // namespace
 
-uint64_t ImageFilter::RowBufferBytes(int sourceWidth)
+uint64_t ImageFilter::RowBufferBytes(int sourceWidth, int newWidth)
 {
     const uint64_t pixels = uint64_t(sourceWidth) + 14;
-    return 3 * (pixels + kSlack) + (3 * pixels + kSlack);
+    return uint64_t(newWidth) * sizeof(ColumnStep) + 3 * (pixels + kSlack) * sizeof(uint16_t) + (3 * pixels + kSlack);
 }
 
 bool ImageFilter::Run(const uint8_t* rows24, size_t rowBytes, const Sizes& sizes, const FilterTable& columnTaps,
@@ -24,23 +25,48 @@ bool ImageFilter::Run(const uint8_t* rows24, size_t rowBytes, const Sizes& sizes
 {
     const size_t width = size_t(sizes.sourceWidth);
     const size_t extWidth = width + 2 * kBorder;
-    const size_t planeBytes = extWidth + kSlack;
+    const size_t planeSamples = extWidth + kSlack;
     const int64_t lastRow = sizes.sourceHeight - 1;
 
-    // Three planes (blue, green, red) of the intermediate row, and the row
-    // itself as the vertical pass leaves it, pixel after pixel.
+    // Three planes (blue, green, red) of the intermediate row as 16-bit
+    // samples, and the row itself as the vertical pass leaves it, pixel
+    // after pixel.
     Buffer rowBuffers;
-    if (!rowBuffers.Allocate(size_t(RowBufferBytes(sizes.sourceWidth)))) {
+    if (!rowBuffers.Allocate(size_t(RowBufferBytes(sizes.sourceWidth, sizes.newWidth)))) {
         return false;
     }
     std::memset(rowBuffers.data(), 0, rowBuffers.size());
-    uint8_t* planes[3] = {rowBuffers.data(), rowBuffers.data() + planeBytes, rowBuffers.data() + 2 * planeBytes};
-    uint8_t* interleaved = rowBuffers.data() + 3 * planeBytes;
+    ColumnStep* const columns = reinterpret_cast<ColumnStep*>(rowBuffers.data());
+    uint16_t* const first = reinterpret_cast<uint16_t*>(columns + sizes.newWidth);
+    uint16_t* planes[3] = {first, first + planeSamples, first + 2 * planeSamples};
+    uint8_t* interleaved = reinterpret_cast<uint8_t*>(first + 3 * planeSamples);
 
+    // Column c reads from sourceWidth * c / newWidth with phase c mod
+    // phases; both kept without a division.
+    {
+        const int64_t newWidth = sizes.newWidth;
+        const int64_t step = sizes.sourceWidth / newWidth;
+        const int64_t stepRest = sizes.sourceWidth % newWidth;
+        int64_t base = 0;
+        int64_t rest = 0;
+        int phase = 0;
+        for (int64_t c = 0; c < newWidth; ++c) {
+            columns[c] = ColumnStep{int32_t(base), phase};
+            base += step;
+            rest += stepRest;
+            if (rest >= newWidth) {
+                rest -= newWidth;
+                ++base;
+            }
+            if (++phase == columnTaps.phases()) {
+                phase = 0;
+            }
+        }
+    }
     HorizontalPlan plan;
-    plan.sourceWidth = sizes.sourceWidth;
     plan.newWidth = sizes.newWidth;
     plan.taps = &columnTaps;
+    plan.columns = columns;
 
     const size_t outRowBytes = size_t(sizes.newWidth) * 3 + size_t(sizes.newWidth) % 4;
     const size_t padding = outRowBytes - size_t(sizes.newWidth) * 3;
@@ -59,9 +85,9 @@ bool ImageFilter::Run(const uint8_t* rows24, size_t rowBytes, const Sizes& sizes
         }
         kernels.vertical(rows, rowTaps, phase, interleaved, width * 3);
         kernels.split(interleaved, planes[0] + kBorder, planes[1] + kBorder, planes[2] + kBorder, width);
-        for (uint8_t* plane : planes) {
-            std::memset(plane, plane[kBorder], kBorder);
-            std::memset(plane + kBorder + width, plane[kBorder + width - 1], kBorder);
+        for (uint16_t* plane : planes) {
+            std::fill_n(plane, kBorder, plane[kBorder]);
+            std::fill_n(plane + kBorder + width, kBorder, plane[kBorder + width - 1]);
         }
         uint8_t* outRow = out + size_t(r) * outRowBytes;
         kernels.horizontal(planes, plan, outRow);

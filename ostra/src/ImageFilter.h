@@ -26,8 +26,8 @@ public:
         int newHeight;
     };
 
-    // Bytes of the intermediate row buffers for a source width.
-    static uint64_t RowBufferBytes(int sourceWidth);
+    // Bytes of the intermediate row buffers and the column plan.
+    static uint64_t RowBufferBytes(int sourceWidth, int newWidth);
 
     // rows24: the picture as 24-bit rows, rowBytes apart. Fills out
     // (newHeight rows of newWidth × 3 bytes plus newWidth mod 4 zero bytes).

@@ -103,7 +103,7 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     total = AddCapped(total, resultBytes);
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(width, newWidth)));
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(height, newHeight)));
-    total = AddCapped(total, ImageFilter::RowBufferBytes(width));
+    total = AddCapped(total, ImageFilter::RowBufferBytes(width, newWidth));
     if (total > MemoryLimit()) {
         return Failure::Memory;
     }

@@ -9,23 +9,32 @@
 
 namespace ostra {
 
+// Where output column c reads: base = sourceWidth * c / newWidth, and the
+// phase of its weights. Worked out once per call, used by every row.
+struct ColumnStep {
+    int32_t base;
+    int32_t phase;
+};
+
 // What the horizontal pass needs to know about one output row.
 struct HorizontalPlan {
-    int sourceWidth = 0;  // output column c centres on sourceWidth * c / newWidth
     int newWidth = 0;
     const FilterTable* taps = nullptr;
+    const ColumnStep* columns = nullptr;  // newWidth entries
 };
 
 struct RowKernels {
     // out[x] = the weighted sum of rows[0..14][x] with taps, rounded and
     // clamped to a byte, for x < count.
     void (*vertical)(const uint8_t* const* rows, const FilterTable& table, int phase, uint8_t* out, size_t count);
-    // Splits count blue-green-red pixels into three planes.
-    void (*split)(const uint8_t* in, uint8_t* blue, uint8_t* green, uint8_t* red, size_t count);
+    // Splits count blue-green-red pixels into three planes of 16-bit
+    // samples (widened once here rather than at each of the many reads of
+    // the horizontal pass).
+    void (*split)(const uint8_t* in, uint16_t* blue, uint16_t* green, uint16_t* red, size_t count);
     // Writes newWidth output pixels (blue, green, red) from the three planes,
     // each plane sourceWidth + 14 samples long with at least 16 readable
-    // bytes after that.
-    void (*horizontal)(const uint8_t* const* planes, const HorizontalPlan& plan, uint8_t* out);
+    // samples after that.
+    void (*horizontal)(const uint16_t* const* planes, const HorizontalPlan& plan, uint8_t* out);
 };
 
 // Rounds and clamps a sum of weights × bytes to a byte.

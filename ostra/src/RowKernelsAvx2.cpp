@@ -86,7 +86,7 @@ constexpr SplitMasks MakeSplitMasks()
 
 constexpr SplitMasks kSplitMasks = MakeSplitMasks();
 
-OSTRA_AVX2 inline void SplitChunk(const uint8_t* in, uint8_t* const* planes, const __m128i (&masks)[3][3], size_t i)
+OSTRA_AVX2 inline void SplitChunk(const uint8_t* in, uint16_t* const* planes, const __m128i (&masks)[3][3], size_t i)
 {
     const uint8_t* src = in + 3 * i;
     const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
@@ -95,11 +95,11 @@ OSTRA_AVX2 inline void SplitChunk(const uint8_t* in, uint8_t* const* planes, con
     for (int plane = 0; plane < 3; ++plane) {
         const __m128i v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b0, masks[plane][0]), _mm_shuffle_epi8(b1, masks[plane][1])),
                                        _mm_shuffle_epi8(b2, masks[plane][2]));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(planes[plane] + i), v);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(planes[plane] + i), _mm256_cvtepu8_epi16(v));
     }
 }
 
-OSTRA_AVX2 void SplitAvx2(const uint8_t* in, uint8_t* blue, uint8_t* green, uint8_t* red, size_t count)
+OSTRA_AVX2 void SplitAvx2(const uint8_t* in, uint16_t* blue, uint16_t* green, uint16_t* red, size_t count)
 {
     if (count < 16) {
         ScalarKernels().split(in, blue, green, red, count);
@@ -111,7 +111,7 @@ OSTRA_AVX2 void SplitAvx2(const uint8_t* in, uint8_t* blue, uint8_t* green, uint
             masks[plane][block] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSplitMasks.bytes[plane][block]));
         }
     }
-    uint8_t* const planes[3] = {blue, green, red};
+    uint16_t* const planes[3] = {blue, green, red};
     size_t i = 0;
     for (; i + 16 <= count; i += 16) {
         SplitChunk(in, planes, masks, i);
@@ -120,14 +120,6 @@ OSTRA_AVX2 void SplitAvx2(const uint8_t* in, uint8_t* blue, uint8_t* green, uint
         SplitChunk(in, planes, masks, count - 16);
     }
 }
-
-// Where output column c reads: base = sourceWidth * c / newWidth (kept as
-// quotient and remainder) and its phase.
-struct Position {
-    int base;
-    int64_t rest;
-    int phase;
-};
 
 // Sums of 8 vectors of 8 lanes each, as one vector in the order v0..v7.
 OSTRA_AVX2 inline __m256i SumLanes(const __m256i (&v)[8])
@@ -141,35 +133,24 @@ OSTRA_AVX2 inline __m256i SumLanes(const __m256i (&v)[8])
     return _mm256_add_epi32(_mm256_permute2x128_si256(a, b, 0x20), _mm256_permute2x128_si256(a, b, 0x31));
 }
 
-// Eight output pixels starting at the given position; advances it.
-OSTRA_AVX2 inline void HorizontalGroup(const uint8_t* const* planes, const FilterTable& table, Position& pos, int step,
-                                       int64_t stepRest, int64_t newWidth, uint8_t* out)
+// Eight output pixels from the given columns.
+OSTRA_AVX2 inline void HorizontalGroup(const uint16_t* const* planes, const FilterTable& table,
+                                       const ColumnStep* columns, uint8_t* out)
 {
     int offsets[8];
     const __m256i* taps[8];
-    const int phases = table.phases();
     for (int j = 0; j < 8; ++j) {
-        offsets[j] = pos.base;
-        taps[j] = reinterpret_cast<const __m256i*>(table.PackedTaps(pos.phase));
-        pos.base += step;
-        pos.rest += stepRest;
-        if (pos.rest >= newWidth) {
-            pos.rest -= newWidth;
-            ++pos.base;
-        }
-        if (++pos.phase == phases) {
-            pos.phase = 0;
-        }
+        offsets[j] = columns[j].base;
+        taps[j] = reinterpret_cast<const __m256i*>(table.PackedTaps(columns[j].phase));
     }
     const __m256i round = _mm256_set1_epi32(16384);
     __m256i sums[3];
     for (int channel = 0; channel < 3; ++channel) {
-        const uint8_t* plane = planes[channel];
+        const uint16_t* plane = planes[channel];
         __m256i products[8];
 #pragma GCC unroll 8
         for (int j = 0; j < 8; ++j) {
-            const __m256i samples =
-                _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(plane + offsets[j])));
+            const __m256i samples = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(plane + offsets[j]));
             products[j] = _mm256_madd_epi16(samples, _mm256_load_si256(taps[j]));
         }
         sums[channel] = _mm256_srai_epi32(_mm256_add_epi32(SumLanes(products), round), 15);
@@ -186,27 +167,21 @@ OSTRA_AVX2 inline void HorizontalGroup(const uint8_t* const* planes, const Filte
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(pixels, 1));
 }
 
-OSTRA_AVX2 void HorizontalAvx2(const uint8_t* const* planes, const HorizontalPlan& plan, uint8_t* out)
+OSTRA_AVX2 void HorizontalAvx2(const uint16_t* const* planes, const HorizontalPlan& plan, uint8_t* out)
 {
     const FilterTable& table = *plan.taps;
     if (!table.fitsInt16() || plan.newWidth < 8) {
         ScalarKernels().horizontal(planes, plan, out);
         return;
     }
-    const int64_t newWidth = plan.newWidth;
-    const int step = int(plan.sourceWidth / newWidth);
-    const int64_t stepRest = plan.sourceWidth % newWidth;
-    Position pos{0, 0, 0};
     int c = 0;
     for (; c + 8 <= plan.newWidth; c += 8) {
-        HorizontalGroup(planes, table, pos, step, stepRest, newWidth, out + 3 * size_t(c));
+        HorizontalGroup(planes, table, plan.columns + c, out + 3 * size_t(c));
     }
     if (c < plan.newWidth) {
         // The last group overlaps the one before; the bytes are the same.
         c = plan.newWidth - 8;
-        const int64_t product = int64_t(plan.sourceWidth) * c;
-        pos = Position{int(product / newWidth), product % newWidth, c % table.phases()};
-        HorizontalGroup(planes, table, pos, step, stepRest, newWidth, out + 3 * size_t(c));
+        HorizontalGroup(planes, table, plan.columns + c, out + 3 * size_t(c));
     }
 }
 

@@ -26,7 +26,7 @@ void VerticalScalar(const uint8_t* const* rows, const FilterTable& table, int ph
     }
 }
 
-void SplitScalar(const uint8_t* in, uint8_t* blue, uint8_t* green, uint8_t* red, size_t count)
+void SplitScalar(const uint8_t* in, uint16_t* blue, uint16_t* green, uint16_t* red, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
         blue[i] = in[3 * i];
@@ -36,40 +36,24 @@ void SplitScalar(const uint8_t* in, uint8_t* blue, uint8_t* green, uint8_t* red,
 }
 
 template <typename Sum>
-void HorizontalLoop(const uint8_t* const* planes, const HorizontalPlan& plan, uint8_t* out)
+void HorizontalLoop(const uint16_t* const* planes, const HorizontalPlan& plan, uint8_t* out)
 {
     const FilterTable& table = *plan.taps;
-    const int phases = table.phases();
-    const int64_t newWidth = plan.newWidth;
-    const int step = int(plan.sourceWidth / newWidth);
-    const int64_t stepRest = plan.sourceWidth % newWidth;
-    int base = 0;
-    int64_t rest = 0;
-    int phase = 0;
     for (int c = 0; c < plan.newWidth; ++c) {
-        const int32_t* taps = table.Taps(phase);
+        const ColumnStep step = plan.columns[c];
+        const int32_t* taps = table.Taps(step.phase);
         for (int channel = 0; channel < 3; ++channel) {
-            const uint8_t* src = planes[channel] + base;
+            const uint16_t* src = planes[channel] + step.base;
             Sum s = 0;
             for (int k = 0; k < FilterTable::kTaps; ++k) {
                 s += Sum(taps[k]) * src[k];
             }
             out[3 * size_t(c) + channel] = SumToByte(s);
         }
-        // base = sourceWidth * c / newWidth, kept without a division.
-        base += step;
-        rest += stepRest;
-        if (rest >= newWidth) {
-            rest -= newWidth;
-            ++base;
-        }
-        if (++phase == phases) {
-            phase = 0;
-        }
     }
 }
 
-void HorizontalScalar(const uint8_t* const* planes, const HorizontalPlan& plan, uint8_t* out)
+void HorizontalScalar(const uint16_t* const* planes, const HorizontalPlan& plan, uint8_t* out)
 {
     if (plan.taps->fitsInt16()) {
         HorizontalLoop<int32_t>(planes, plan, out);

@@ -38,7 +38,7 @@ const uint8_t* ResizeLikeReference(std::vector<uint8_t>& info, const std::vector
     return out;
 }
 
-TEST(EdgeCases, SameSizeGivesTheSamePixels)
+TEST(OstraEdgeCases, SameSizeGivesTheSamePixels)
 {
     const TestBitmap bitmap = MakeRandomBitmap(640, 480, 24, 11);
     std::vector<uint8_t> info = bitmap.info;
@@ -54,7 +54,7 @@ TEST(EdgeCases, SameSizeGivesTheSamePixels)
 
 // Through a same-size resize, every pixel comes out as its colour-table
 // entry, which checks the unpacking of each bit depth directly.
-TEST(EdgeCases, PaletteInputAtSameSizeGivesTheTableColours)
+TEST(OstraEdgeCases, PaletteInputAtSameSizeGivesTheTableColours)
 {
     for (int bitCount : {1, 4, 8}) {
         SCOPED_TRACE(bitCount);
@@ -84,7 +84,7 @@ TEST(EdgeCases, PaletteInputAtSameSizeGivesTheTableColours)
     }
 }
 
-TEST(EdgeCases, SixFortyByFourEightyToHundredBySeventyFiveBuildsFivePhasesEachWay)
+TEST(OstraEdgeCases, SixFortyByFourEightyToHundredBySeventyFiveBuildsFivePhasesEachWay)
 {
     EXPECT_EQ(ostra::FilterTable::ReducePhases(640, 100), 5);
     EXPECT_EQ(ostra::FilterTable::ReducePhases(480, 75), 5);
@@ -97,7 +97,7 @@ TEST(EdgeCases, SixFortyByFourEightyToHundredBySeventyFiveBuildsFivePhasesEachWa
     EXPECT_EQ(ostra::TheEngine().rowPhases(), 5);
 }
 
-TEST(EdgeCases, ThreeWideRowsSkipTheirPaddingAndFiveWideOutputIsPadded)
+TEST(OstraEdgeCases, ThreeWideRowsSkipTheirPaddingAndFiveWideOutputIsPadded)
 {
     // Input rows of 9 pixel bytes and 3 padding bytes; the padding holds
     // bright bytes that must not leak into the picture.
@@ -131,7 +131,7 @@ TEST(EdgeCases, ThreeWideRowsSkipTheirPaddingAndFiveWideOutputIsPadded)
     }
 }
 
-TEST(EdgeCases, GreyEightBitGivesEqualChannelsAndATwentyFourBitHeader)
+TEST(OstraEdgeCases, GreyEightBitGivesEqualChannelsAndATwentyFourBitHeader)
 {
     TestBitmap bitmap = MakeRandomBitmap(50, 40, 8, 9);
     for (int i = 0; i < 256; ++i) {
@@ -160,7 +160,7 @@ TEST(EdgeCases, GreyEightBitGivesEqualChannelsAndATwentyFourBitHeader)
     EXPECT_EQ(0, std::memcmp(&info[24], &bitmap.info[24], 8));
 }
 
-TEST(EdgeCases, TwentyFourBitInputKeepsItsOtherHeaderFields)
+TEST(OstraEdgeCases, TwentyFourBitInputKeepsItsOtherHeaderFields)
 {
     TestBitmap bitmap = MakeRandomBitmap(20, 10, 24, 2);
     ostra_test::WriteInt32(&bitmap.info[32], 7);  // colours used, left alone for 24 bits
@@ -171,7 +171,7 @@ TEST(EdgeCases, TwentyFourBitInputKeepsItsOtherHeaderFields)
     EXPECT_EQ(0, std::memcmp(&info[12], &bitmap.info[12], 8));
 }
 
-TEST(EdgeCases, ThirtyThreeWideOneBitRowsAreEightBytes)
+TEST(OstraEdgeCases, ThirtyThreeWideOneBitRowsAreEightBytes)
 {
     // A picture whose rows differ: reading rows at the wrong length would
     // shift them.
@@ -201,7 +201,7 @@ TEST(EdgeCases, ThirtyThreeWideOneBitRowsAreEightBytes)
     ResizeLikeReference(info, bits, 70, 13);
 }
 
-TEST(EdgeCases, SixteenBitIsRefusedAndReleasesThePreviousResult)
+TEST(OstraEdgeCases, SixteenBitIsRefusedAndReleasesThePreviousResult)
 {
     const TestBitmap good = MakeRandomBitmap(16, 16, 24, 1);
     std::vector<uint8_t> goodInfo = good.info;
@@ -227,7 +227,7 @@ TEST(EdgeCases, SixteenBitIsRefusedAndReleasesThePreviousResult)
     }
 }
 
-TEST(EdgeCases, ResultStaysValidUntilTheNextCall)
+TEST(OstraEdgeCases, ResultStaysValidUntilTheNextCall)
 {
     const TestBitmap bitmap = MakeRandomBitmap(30, 20, 24, 4);
     std::vector<uint8_t> info = bitmap.info;

@@ -48,7 +48,7 @@ std::string PathName(const testing::TestParamInfo<KernelPath>& info)
     return info.param == KernelPath::Scalar ? "Scalar" : "Avx2";
 }
 
-class RandomImages : public testing::TestWithParam<KernelPath> {
+class OstraRandomImages : public testing::TestWithParam<KernelPath> {
 protected:
     void SetUp() override
     {
@@ -60,7 +60,7 @@ protected:
     void TearDown() override { ostra::TheEngine().SetKernelPath(ostra::BestKernelPath()); }
 };
 
-TEST_P(RandomImages, EqualTheStraightforwardVersion)
+TEST_P(OstraRandomImages, EqualTheStraightforwardVersion)
 {
     for (const SizeCase& c : kCases) {
         for (uint32_t seed : {1u, 2u, 3u}) {
@@ -87,6 +87,6 @@ TEST_P(RandomImages, EqualTheStraightforwardVersion)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, RandomImages, testing::Values(KernelPath::Scalar, KernelPath::Avx2), PathName);
+INSTANTIATE_TEST_SUITE_P(Paths, OstraRandomImages, testing::Values(KernelPath::Scalar, KernelPath::Avx2), PathName);
 
 }  // namespace

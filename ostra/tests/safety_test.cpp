@@ -40,7 +40,7 @@ const BadSize kBadSizes[] = {
     {"wide source", INT_MAX, 3000, 24, 8, 8},
 };
 
-class Safety : public testing::Test {
+class OstraSafety : public testing::Test {
 protected:
     // A good call first, so that each failure also has a result to release.
     void SetUp() override
@@ -68,7 +68,7 @@ protected:
     const TestBitmap good_ = MakeRandomBitmap(9, 9, 24, 1);
 };
 
-TEST_F(Safety, SizesThatCannotBeServedGiveTheMemoryMessage)
+TEST_F(OstraSafety, SizesThatCannotBeServedGiveTheMemoryMessage)
 {
     // The pixels are never read: the sizes are refused first.
     const std::vector<uint8_t> bits(64, 0);
@@ -80,7 +80,7 @@ TEST_F(Safety, SizesThatCannotBeServedGiveTheMemoryMessage)
     }
 }
 
-TEST_F(Safety, MissingBlocksGiveTheFormatMessage)
+TEST_F(OstraSafety, MissingBlocksGiveTheFormatMessage)
 {
     std::vector<uint8_t> info = good_.info;
     EXPECT_EQ(Refused(info, nullptr, 4, 4), formatLine_);
@@ -89,7 +89,7 @@ TEST_F(Safety, MissingBlocksGiveTheFormatMessage)
     EXPECT_EQ(Refused(none, good_.bits.data(), 4, 4), formatLine_);
 }
 
-TEST_F(Safety, WorksAgainAfterAFailure)
+TEST_F(OstraSafety, WorksAgainAfterAFailure)
 {
     std::vector<uint8_t> info = MakeInfo(8, 8, 24);
     Refused(info, good_.bits.data(), 0, 0);
@@ -97,7 +97,7 @@ TEST_F(Safety, WorksAgainAfterAFailure)
     EXPECT_NE(ReSize(info.data(), good_.bits.data(), 3, 3), nullptr);
 }
 
-TEST(ErrorTexts, JapaneseLocalesGetJapaneseTexts)
+TEST(OstraErrorTexts, JapaneseLocalesGetJapaneseTexts)
 {
     const ostra::ErrorTexts japanese = ostra::ErrorTexts::ForLocale("ja_JP.UTF-8");
     EXPECT_STREQ(japanese.memoryMessage(), "メモリが足りません");

@@ -37,7 +37,7 @@ std::string RunCommand(const std::string& command)
     return output;
 }
 
-TEST(SharedLibrary, ReSizeIsTheOnlyExportedSymbol)
+TEST(OstraSharedLibrary, ReSizeIsTheOnlyExportedSymbol)
 {
     const std::string output = RunCommand(std::string("nm -D --defined-only '") + OSTRA_SHARED_LIBRARY + "'");
     std::set<std::string> names;
@@ -52,7 +52,7 @@ TEST(SharedLibrary, ReSizeIsTheOnlyExportedSymbol)
     EXPECT_EQ(names, std::set<std::string>{"ReSize"}) << output;
 }
 
-TEST(SharedLibrary, HasASoname)
+TEST(OstraSharedLibrary, HasASoname)
 {
     const std::string output = RunCommand(std::string("objdump -p '") + OSTRA_SHARED_LIBRARY + "'");
     EXPECT_NE(output.find("SONAME               libostra.so.1"), std::string::npos) << output;
@@ -97,7 +97,7 @@ std::string MessageWhenLoadedWith(const char* lcAll, const char* lcMessages, con
     return text;
 }
 
-TEST(SharedLibrary, MessageLanguageFollowsTheLocaleAtLoadTime)
+TEST(OstraSharedLibrary, MessageLanguageFollowsTheLocaleAtLoadTime)
 {
     const std::string japanese = "未対応のＢＭＰファイルです\n";
     const std::string english = "No support fileformat.\n";
@@ -109,7 +109,7 @@ TEST(SharedLibrary, MessageLanguageFollowsTheLocaleAtLoadTime)
     EXPECT_EQ(MessageWhenLoadedWith("", "", ""), english);
 }
 
-TEST(SharedLibrary, LoadedLibraryResizesLikeTheStraightforwardVersion)
+TEST(OstraSharedLibrary, LoadedLibraryResizesLikeTheStraightforwardVersion)
 {
     void* library = dlopen(OSTRA_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
