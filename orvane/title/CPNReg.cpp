@@ -41,7 +41,7 @@ bool CPNReg::ReadValue(const std::string& key, const char* name, std::string& ou
         return false;
     // Stored with or without a terminating zero; the text ends at the first zero.
     size_t len = v->data.size();
-    const void* zero = std::memchr(v->data.data(), 0, len);
+    const void* zero = len != 0 ? std::memchr(v->data.data(), 0, len) : nullptr;
     if (zero != nullptr)
         len = static_cast<size_t>(static_cast<const uint8_t*>(zero) - v->data.data());
     if (len >= kValueBuffer)
