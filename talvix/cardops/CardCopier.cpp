@@ -2,14 +2,23 @@
 
 #include "platform/FileTime.h"
 #include "talvix/cardops/CardPath.h"
+#include "talvix/cardops/CopyProgressSink.h"
 #include "talvix/cardops/OverwriteAsker.h"
+#include "talvix/filexfer/FileOpe.h"
+#include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
 
 namespace talvix {
 
@@ -221,6 +230,155 @@ bool CardCopier::SavePcFile(const uint8_t* data, size_t size, const std::string&
     if (!ok)
         unlink(tmpPath.c_str());
     return ok;
+}
+
+void CardCopier::StartCopy()
+{
+    if (!s_.thread.Start([this] { Copy_Th(); }, CardThread::Priority::BelowNormal)) {
+        s_.CardStatus = ST_NOTHREAD;
+        return;
+    }
+    s_.thread.WaitDone();
+}
+
+void CardCopier::Copy_Th()
+{
+    const std::atomic<bool>& cancel = s_.flags.copyCancel;
+    s_.CardStatus = ST_OK;
+    if (!s_.dummyMode) {
+        if (!s_.OpenTransfer(cancel)) {
+            s_.LeaveTransfer();
+            return;
+        }
+        s_.ope->GetVolume();
+    }
+    if (cancel)
+        s_.CardStatus = ST_ABORT;
+    else if (CopyAll() && cancel)
+        s_.CardStatus = ST_ABORT;
+    if (!s_.dummyMode)
+        s_.LeaveTransfer();
+}
+
+bool CardCopier::CopyAll()
+{
+    for (const CopyItem& item : CopyList) {
+        if (s_.flags.copyCancel) {
+            s_.CardStatus = ST_ABORT;
+            return false;
+        }
+        if (item.find.IsDirectory()) {
+            // Folders that exist already are accepted.
+            if (!platform::AtomicFile::CreateFolders(DestinationName(item))) {
+                s_.CardStatus = ST_PCFOLDER;
+                return false;
+            }
+            continue;
+        }
+        CopyCurrent = item.path;
+        if (!CopyOneFile(item))
+            return false;
+        CopyDone += item.find.FileSize();
+        SendProgress();
+    }
+    return true;
+}
+
+void CardCopier::SendProgress()
+{
+    const uint64_t total = CopyTotal;
+    const int percent = total == 0 ? 0 : static_cast<int>(std::min<uint64_t>(CopyDone * 100 / total, 100));
+    if (s_.progressSink != nullptr)
+        s_.progressSink->CopyProgress(CopyCurrent, percent);
+}
+
+bool CardCopier::CopyOneFile(const CopyItem& item)
+{
+    SendProgress();
+    const std::string dest = DestinationName(item);
+    if (s_.dummyMode)
+        return CopyDummyFile(item, dest);
+
+    FileOpe& ope = *s_.ope;
+    const uint32_t size = item.find.nFileSizeLow;
+    uint8_t error = 0;
+    const uint32_t handle = ope.Open(cardpath::Full(item.path), kOpenRead, error);
+
+    if (size == 0) {
+        // Nothing to read: an empty PC file, once the card has opened the file.
+        if (handle == 0)
+            s_.CardStatus = ComErr(CMD_OPEN);
+        else if (!ope.Close(handle))
+            s_.CardStatus = ComErr(CMD_CLOSE);
+        else if (!SavePcFile(nullptr, 0, dest, item.find))
+            s_.CardStatus = ST_PCFILE;
+        return s_.CardStatus == ST_OK;
+    }
+
+    // The whole file is read before the PC file is written, so a failure or
+    // a cancel never leaves a partial file behind.
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size_t(size) + 4096]);
+    if (!buffer) {
+        if (handle != 0)
+            ope.Close(handle);
+        s_.CardStatus = ST_PCFILE;
+        return false;
+    }
+    uint32_t chunk = static_cast<uint32_t>(ope.BlockSize());
+    uint32_t offset = 0;
+    for (;;) {
+        if (s_.flags.copyCancel) {
+            s_.CardStatus = ST_ABORT;
+            break;
+        }
+        uint32_t count = 0;
+        if (!ope.Read(handle, buffer.get(), offset, chunk, count) || count == 0) {
+            s_.CardStatus = ComErr(CMD_READ);
+            break;
+        }
+        offset += count;
+        if (offset >= size)
+            break;
+        if (offset + chunk > size)
+            chunk = size - offset;
+    }
+    // A file the card never opened has nothing to close.
+    if (handle != 0 && !ope.Close(handle))
+        s_.CardStatus = ComErr(CMD_CLOSE);
+    if (offset > 0 && s_.CardStatus == ST_OK && !SavePcFile(buffer.get(), std::min(offset, size), dest, item.find))
+        s_.CardStatus = ST_PCFILE;
+    return s_.CardStatus == ST_OK;
+}
+
+bool CardCopier::CopyDummyFile(const CopyItem& item, const std::string& dest)
+{
+    // The dummy card's names are CP932 card names (8.3 aliases included);
+    // find the PC entries they stand for.
+    std::string source = s_.programPath + "MMC";
+    for (const std::string& part : cardpath::Split(item.path)) {
+        std::string name;
+        if (!platform::ResolvePcName(source, platform::ToUtf8(part), name)) {
+            s_.CardStatus = ST_PCFILE;
+            return false;
+        }
+        source += "/" + name;
+    }
+    std::ifstream in(source, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) {
+        s_.CardStatus = ST_PCFILE;
+        return false;
+    }
+    // The dummy entry carries the PC file's UTC time; SavePcFile wants card local time.
+    FindData stamp = item.find;
+    platform::FileTime local;
+    if (platform::FileTimeToLocalFileTime(item.find.ftLastWriteTime, local))
+        stamp.ftLastWriteTime = local;
+    if (!SavePcFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), dest, stamp)) {
+        s_.CardStatus = ST_PCFILE;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace talvix

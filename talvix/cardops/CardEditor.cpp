@@ -3,6 +3,9 @@
 #include "platform/FileTime.h"
 #include "talvix/cardops/CardPath.h"
 #include "talvix/cardops/ReadOnlyAsker.h"
+#include "talvix/filexfer/FileOpe.h"
+
+#include <algorithm>
 
 namespace talvix {
 
@@ -122,6 +125,104 @@ void CardEditor::Forget(const tagDEL_LIST& entry)
     CardFolders::RemoveEntry(entry.folder, cardpath::LastComponent(entry.path));
     if (!entry.isFile)
         s_.folders.RemoveFolder(s_.folders.FindFolder(entry.path));
+}
+
+void CardEditor::StartDelete()
+{
+    if (!s_.thread.Start([this] { Delete_Th(); }))
+        s_.CardStatus = ST_NOTHREAD;
+}
+
+void CardEditor::DeleteAndWait()
+{
+    StartDelete();
+    s_.thread.WaitDone();
+}
+
+void CardEditor::StartMakeDir(const std::string& relative, const uint16_t times[6])
+{
+    MakeDirPath = cardpath::Full(relative);
+    std::copy(times, times + 6, MakeDirTimes);
+    if (!s_.thread.Start([this] { MakeDir_Th(); })) {
+        s_.CardStatus = ST_NOTHREAD;
+        return;
+    }
+    s_.thread.WaitDone();
+}
+
+void CardEditor::StartRename(const std::string& fromRelative, const std::string& toRelative)
+{
+    RenameFrom = cardpath::Full(fromRelative);
+    RenameTo = cardpath::Full(toRelative);
+    if (!s_.thread.Start([this] { Rename_Th(); })) {
+        s_.CardStatus = ST_NOTHREAD;
+        return;
+    }
+    s_.thread.WaitDone();
+}
+
+void CardEditor::Delete_Th()
+{
+    s_.CardStatus = ST_OK;
+    bool open = s_.dummyMode || s_.OpenTransfer(s_.flags.waitAbort);
+    if (open && s_.flags.waitAbort) {
+        s_.CardStatus = ST_ABORT;
+        open = false;
+    }
+    // Every file from the last to the first, then every folder from the last
+    // to the first: the list is in pre-order, so each folder is empty by then.
+    for (int pass = 0; open && pass < 2; ++pass) {
+        const bool files = pass == 0;
+        for (auto it = DelList.rbegin(); it != DelList.rend(); ++it) {
+            if ((it->isFile != 0) != files)
+                continue;
+            if (!s_.dummyMode && !s_.ope->Delete(cardpath::Full(it->path))) {
+                s_.CardStatus = ComErr(CMD_DELETE);
+                open = false;
+                break;
+            }
+            if (s_.viewSink != nullptr) {
+                if (it->item != nullptr)
+                    s_.viewSink->RemoveListItem(it->item);
+                if (!files && it->node != nullptr)
+                    s_.viewSink->RemoveTreeNode(it->node);
+            }
+            Forget(*it);
+        }
+    }
+    if (!s_.dummyMode)
+        s_.LeaveTransfer();
+}
+
+void CardEditor::MakeDir_Th()
+{
+    s_.CardStatus = ST_OK;
+    if (s_.dummyMode || s_.OpenTransfer(s_.flags.waitAbort)) {
+        if (s_.flags.waitAbort) {
+            s_.CardStatus = ST_ABORT;
+        } else if (!s_.dummyMode) {
+            const uint16_t* t = MakeDirTimes;
+            if (!s_.ope->MakeDir(MakeDirPath))
+                s_.CardStatus = ComErr(CMD_MAKE_DIR);
+            else if (!s_.ope->SetDateTime(MakeDirPath, {t[0], t[1]}, {t[2], t[3]}, {t[4], t[5]}))
+                s_.CardStatus = ComErr(CMD_SET_DATE_TIME);
+        }
+    }
+    if (!s_.dummyMode)
+        s_.LeaveTransfer();
+}
+
+void CardEditor::Rename_Th()
+{
+    s_.CardStatus = ST_OK;
+    if (s_.dummyMode || s_.OpenTransfer(s_.flags.waitAbort)) {
+        if (s_.flags.waitAbort)
+            s_.CardStatus = ST_ABORT;
+        else if (!s_.dummyMode && !s_.ope->Rename(RenameFrom, RenameTo))
+            s_.CardStatus = ComErr(CMD_RENAME);
+    }
+    if (!s_.dummyMode)
+        s_.LeaveTransfer();
 }
 
 void CardEditor::NowTimes(uint16_t times[6])

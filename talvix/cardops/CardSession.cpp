@@ -1,8 +1,61 @@
 #include "talvix/cardops/CardSession.h"
 
+#include "talvix/filexfer/FileOpe.h"
+
 namespace talvix {
 
 CardSession::CardSession(FileOpe* fileOpe) : ope(fileOpe) {}
+
+bool CardSession::OpenTransfer(const std::atomic<bool>& abort)
+{
+    CardStatus = ST_OK;
+    if (ope == nullptr || !ope->EnterTransferMode()) {
+        CardStatus = ST_NOSUPPORT;
+        return false;
+    }
+    if (abort) {
+        CardStatus = ST_ABORT;
+        return false;
+    }
+    if (!ope->SetTransferRate(transferRate)) {
+        CardStatus = ComErr(CMD_SET_RATE);
+        return false;
+    }
+    if (abort) {
+        CardStatus = ST_ABORT;
+        return false;
+    }
+    if (!ope->GetStatus()) {
+        CardStatus = ComErr(CMD_GET_STATUS);
+        return false;
+    }
+    if (abort) {
+        CardStatus = ST_ABORT;
+        return false;
+    }
+    int blockSize = 0;
+    const uint32_t judged = CheckCard(ope->status().data(), blockSize);
+    if (judged != ST_OK) {
+        CardStatus = judged;
+        return false;
+    }
+    ope->SetBlockSize(blockSize);
+    CardStatus = ST_OK;
+    return true;
+}
+
+void CardSession::LeaveTransfer()
+{
+    if (ope != nullptr)
+        ope->LeaveTransferMode();
+}
+
+void CardSession::ReadVolume()
+{
+    volumeLabel.clear();
+    if (ope != nullptr && ope->GetVolume())
+        volumeLabel = ope->VolumeLabel();
+}
 
 uint32_t CardSession::CheckCard(const uint8_t status[4], int& blockSize)
 {

@@ -19,30 +19,12 @@ enum : uint32_t {
     // (256 folders) or a folder record (1024 entries) can hold; refused
     // before anything is transferred.
     ST_TOOMANY = 0x000B,
+    ST_NOTHREAD = 0x000C,  // no worker thread could be started
     ST_CARDFULL = 0x0103,  // free space smaller than the bytes to write
     ST_ABORT = 0x00FF,     // the user stopped the operation
 };
 
 // The status word of a failed file-transfer command.
 constexpr uint32_t ComErr(uint8_t command) { return (uint32_t(command) << 8) | ST_COMERR; }
-
-// File-transfer command codes, as they appear in ST_COMERR words.
-enum : uint8_t {
-    CMD_STATUS = 0x11,
-    CMD_RATE = 0x13,
-    CMD_VOLUME = 0x1C,
-    CMD_FREE = 0x36,
-    CMD_MKDIR = 0x39,
-    CMD_OPEN = 0x3D,
-    CMD_CLOSE = 0x3E,
-    CMD_READ = 0x3F,
-    CMD_WRITE = 0x40,
-    CMD_DELETE = 0x41,
-    CMD_FINDFIRST = 0x4E,
-    CMD_FINDNEXT = 0x4F,
-    CMD_RENAME = 0x56,
-    CMD_DATETIME = 0x57,
-    CMD_WRITEDATA = 0xC0,
-};
 
 }  // namespace talvix

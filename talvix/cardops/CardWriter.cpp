@@ -3,7 +3,17 @@
 #include "platform/Cp932.h"
 #include "platform/FileTime.h"
 #include "talvix/cardops/CardPath.h"
+#include "talvix/cardops/CardViewSink.h"
 #include "talvix/cardops/OverwriteAsker.h"
+#include "talvix/filexfer/FileOpe.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+#include <memory>
+#include <new>
 
 #include <map>
 #include <set>
@@ -154,6 +164,201 @@ bool CardWriter::CheckFits()
             tooMany_ = true;
             return false;
         }
+    }
+    return true;
+}
+
+void CardWriter::StartWrite()
+{
+    if (!s_.thread.Start([this] { Write_Th(); })) {
+        s_.CardStatus = ST_NOTHREAD;
+        return;
+    }
+    s_.thread.WaitDone();
+}
+
+void CardWriter::Write_Th()
+{
+    std::atomic<bool>& cancel = s_.flags.copyCancel;
+    s_.CardStatus = ST_OK;
+    cancel = false;
+    if (!s_.dummyMode) {
+        if (!s_.OpenTransfer(cancel)) {
+            s_.LeaveTransfer();
+            return;
+        }
+        s_.ope->GetVolume();
+    }
+    if (cancel)
+        s_.CardStatus = ST_ABORT;
+    else if (WriteAll() && cancel)
+        s_.CardStatus = ST_ABORT;
+    if (!s_.dummyMode)
+        s_.LeaveTransfer();
+}
+
+bool CardWriter::WriteAll()
+{
+    if (!s_.dummyMode) {
+        uint32_t record[4] = {};
+        if (s_.ope->GetFreeSpace(record)) {
+            // Counted in 64 bits: a card with more than 4 GiB free must not
+            // look nearly full, nor a big write look small.
+            uint64_t free = uint64_t(record[0]) * record[1];
+            if (free != 0 && record[2] > std::numeric_limits<uint64_t>::max() / free)
+                free = std::numeric_limits<uint64_t>::max();
+            else
+                free *= record[2];
+            if (WriteTotal > free) {
+                s_.CardStatus = ST_CARDFULL;
+                return false;
+            }
+        }
+    }
+    for (const tagWRITE_LIST& e : WriteList)
+        if (e.find.IsDirectory() && !WriteFolder(e))
+            return false;
+    for (const tagWRITE_LIST& e : WriteList)
+        if (!e.find.IsDirectory() && !WriteFileEntry(e))
+            return false;
+    return true;
+}
+
+namespace {
+
+// The record a new entry goes into; the root of an empty card is counted first.
+CardFolder* ParentRecord(CardFolders& folders, const std::string& cardPath)
+{
+    const std::string parent = cardpath::Parent(cardPath);
+    return parent.empty() ? folders.EnsureRoot() : folders.FindFolder(parent);
+}
+
+// Puts `entry` into `record`, replacing an entry of the same name.
+bool PutEntry(CardFolder& record, const FindData& entry)
+{
+    if (FindData* existing = record.Entry(entry.cFileName)) {
+        *existing = entry;
+        return true;
+    }
+    return record.Add(entry);
+}
+
+}  // namespace
+
+bool CardWriter::WriteFolder(const tagWRITE_LIST& entry)
+{
+    if (!s_.dummyMode && !s_.ope->MakeDir(cardpath::Full(entry.cardPath))) {
+        s_.CardStatus = ComErr(CMD_MAKE_DIR);
+        return false;
+    }
+    if (s_.folders.FindFolder(entry.cardPath) != nullptr)
+        return true;
+    CardFolder* parent = ParentRecord(s_.folders, entry.cardPath);
+    CardFolder* record =
+        parent ? s_.folders.Append(static_cast<uint16_t>(cardpath::Depth(entry.cardPath)), cardpath::Full(entry.cardPath))
+               : nullptr;
+    if (record == nullptr) {
+        s_.CardStatus = ST_TOOMANY;
+        return false;
+    }
+    if (s_.viewSink != nullptr)
+        record->node = s_.viewSink->AddFolderNode(*parent, *record);
+    FindData shown = entry.find;
+    shown.dwFileAttributes = platform::FILE_ATTRIBUTE_DIRECTORY;
+    if (!PutEntry(*parent, shown)) {
+        s_.CardStatus = ST_TOOMANY;
+        return false;
+    }
+    return true;
+}
+
+bool CardWriter::WriteFileEntry(const tagWRITE_LIST& entry)
+{
+    if (!WriteOneFile(entry))
+        return false;
+    CardFolder* parent = ParentRecord(s_.folders, entry.cardPath);
+    // The table shows the entry as the card now holds it: archive, with the
+    // local time the file was stamped with.
+    FindData shown = entry.find;
+    shown.dwFileAttributes = platform::FILE_ATTRIBUTE_ARCHIVE;
+    uint16_t times[6];
+    CardTimes(entry.find.ftCreationTime, times);
+    platform::FileTime local;
+    if (platform::DosDateTimeToFileTime(times[0], times[1], local))
+        shown.ftCreationTime = shown.ftLastAccessTime = shown.ftLastWriteTime = local;
+    if (parent == nullptr || !PutEntry(*parent, shown)) {
+        s_.CardStatus = ST_TOOMANY;
+        return false;
+    }
+    return true;
+}
+
+bool CardWriter::WriteOneFile(const tagWRITE_LIST& entry)
+{
+    if (s_.dummyMode)
+        return true;
+    FileOpe& ope = *s_.ope;
+
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlock]);
+    if (!buffer) {
+        s_.CardStatus = ST_PCFILE;
+        return false;
+    }
+    const int fd = open(entry.pcPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        s_.CardStatus = ST_PCFILE;
+        return false;
+    }
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { close(fd); }
+    } closer{fd};
+
+    if (entry.find.nFileSizeHigh != 0) {
+        s_.CardStatus = ST_CARDFULL;  // no card file can be this big
+        return false;
+    }
+    const uint32_t size = entry.find.nFileSizeLow;
+    uint8_t error = 0;
+    const uint32_t handle = ope.Open(cardpath::Full(entry.cardPath), kOpenWrite, error);
+    if (handle == 0) {
+        // No reply, or the device would not open the file: nothing may be
+        // sent to a handle it never gave.
+        s_.CardStatus = ComErr(CMD_OPEN);
+        return false;
+    }
+    uint32_t chunk = size < kBlock ? size : kBlock;
+    if (!ope.WriteBegin(handle, 0, size)) {
+        s_.CardStatus = ComErr(CMD_WRITE);
+    } else {
+        uint32_t offset = 0;
+        while (offset < size) {
+            ssize_t n = pread(fd, buffer.get(), chunk, offset);
+            while (n < 0 && errno == EINTR)
+                n = pread(fd, buffer.get(), chunk, offset);
+            if (n != static_cast<ssize_t>(chunk)) {
+                // Unreadable, or shorter than when it was listed.
+                s_.CardStatus = ST_PCFILE;
+                break;
+            }
+            if (!ope.WriteData(offset, chunk, buffer.get())) {
+                s_.CardStatus = ComErr(CMD_WRITE_DATA);
+                break;
+            }
+            offset += chunk;
+            if (offset + chunk > size)
+                chunk = size - offset;
+        }
+    }
+    ope.Close(handle);
+    if (s_.CardStatus != ST_OK)
+        return false;
+
+    uint16_t t[6];
+    CardTimes(entry.find.ftCreationTime, t);
+    if (!ope.SetDateTime(cardpath::Full(entry.cardPath), {t[0], t[1]}, {t[2], t[3]}, {t[4], t[5]})) {
+        s_.CardStatus = ComErr(CMD_SET_DATE_TIME);
+        return false;
     }
     return true;
 }
