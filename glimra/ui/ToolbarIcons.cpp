@@ -92,11 +92,7 @@ QPixmap DrawToolIcon(ToolIcon which, int size) {
         DrawTurningArrow(p);
         break;
     case ToolIcon::kRotateCounterClockwise:
-        // The same arrow mirrored.
-        p.translate(32, 0);
-        p.scale(-1, 1);
-        DrawTurningArrow(p);
-        break;
+        break;  // the clockwise arrow mirrored, below
     case ToolIcon::kPrevious:
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(30, 120, 60));
@@ -125,6 +121,9 @@ QPixmap DrawToolIcon(ToolIcon which, int size) {
         break;
     }
     p.end();
+    if (which == ToolIcon::kRotateCounterClockwise) {
+        return QPixmap::fromImage(DrawToolIcon(ToolIcon::kRotateClockwise, size).toImage().mirrored(true, false));
+    }
     return pm;
 }
 
