@@ -50,7 +50,8 @@ inline uint8_t SumToByte(int64_t s)
 }
 
 const RowKernels& ScalarKernels();
-// Null when the program was built without the vector code.
+// Null when the library was built for a processor family without them.
+const RowKernels* Sse2Kernels();
 const RowKernels* Avx2Kernels();
 
 }  // namespace ostra

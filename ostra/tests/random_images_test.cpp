@@ -41,11 +41,21 @@ const SizeCase kCases[] = {
     {31, 31, 1, 17, 15},
     {45, 13, 4, 9, 40},
     {99, 12, 24, 8, 12},      // exactly one group of eight
+    {6, 5, 24, 4, 3},         // one group of four, rows shorter than a vector
+    {11, 4, 8, 7, 9},         // rows of 33 bytes: one vector and a bit
 };
 
 std::string PathName(const testing::TestParamInfo<KernelPath>& info)
 {
-    return info.param == KernelPath::Scalar ? "Scalar" : "Avx2";
+    switch (info.param) {
+    case KernelPath::Scalar:
+        return "Scalar";
+    case KernelPath::Sse2:
+        return "Sse2";
+    case KernelPath::Avx2:
+        return "Avx2";
+    }
+    return "Unknown";
 }
 
 class OstraRandomImages : public testing::TestWithParam<KernelPath> {
@@ -87,6 +97,6 @@ TEST_P(OstraRandomImages, EqualTheStraightforwardVersion)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, OstraRandomImages, testing::Values(KernelPath::Scalar, KernelPath::Avx2), PathName);
+INSTANTIATE_TEST_SUITE_P(Paths, OstraRandomImages, testing::Values(KernelPath::Scalar, KernelPath::Sse2, KernelPath::Avx2), PathName);
 
 }  // namespace
