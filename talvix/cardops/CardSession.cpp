@@ -61,8 +61,9 @@ uint32_t CardSession::CheckCard(const uint8_t status[4], int& blockSize)
 {
     if ((status[1] & 0x03) == 0)
         return ST_NOCARD;
-    // Bit 0 of byte 2 marks a card without a usable file system.
-    if ((status[2] & 0x01) != 0)
+    // Byte 2 is the card's format state: zero for a card with a usable file
+    // system, any other value for one that needs formatting.
+    if (status[2] != 0)
         return ST_NOFORMAT;
     const uint8_t sizes = status[3];
     if (sizes & 0x01) {

@@ -38,7 +38,7 @@ public:
     void LeaveTransfer();
 
     // Judges the four card status bytes: ST_NOCARD when bits 0 and 1 of byte 1
-    // are both clear; ST_NOFORMAT when bit 0 of byte 2 is set; ST_NOBLOCK when
+    // are both clear; ST_NOFORMAT when byte 2 is not zero; ST_NOBLOCK when
     // byte 3 offers no block size; else ST_OK with `blockSize` set (bit 0 of
     // byte 3: 4096; otherwise the highest set bit k of bits 1..7: 2^(k+5)).
     static uint32_t CheckCard(const uint8_t status[4], int& blockSize);

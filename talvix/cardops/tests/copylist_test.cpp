@@ -202,7 +202,7 @@ TEST(CheckCard, StatusBytesGiveBlockSizeOrError)
         {{0, 0x01, 0, 0x28}, ST_OK, 1024},  {{0, 0x01, 0, 0x80}, ST_OK, 4096},
         {{0, 0x01, 0, 0x02}, ST_OK, 64},    {{0, 0x01, 0, 0x00}, ST_NOBLOCK, 0},
         {{0, 0x04, 0, 0x01}, ST_NOCARD, 0}, {{0, 0x01, 0x01, 0x01}, ST_NOFORMAT, 0},
-        {{0, 0x05, 0x02, 0x01}, ST_OK, 4096},
+        {{0, 0x05, 0x02, 0x01}, ST_NOFORMAT, 0}, {{0, 0x05, 0x00, 0x01}, ST_OK, 4096},
     };
     for (const auto& c : cases) {
         int block = 0;
