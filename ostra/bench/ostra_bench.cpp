@@ -1,7 +1,9 @@
-// Speed of ReSize on 24-bit pictures: the library (fast), the
+// Speed of ReSize on 24-bit pictures: the library (fast, on the best row
+// loops of this processor, and on its SSE2 and scalar tiers), the
 // straightforward version it is checked against, and libvips (lanczos3, one
 // thread) as an outside yardstick. Before timing, the library's output is
 // compared with the straightforward version's.
+#include "OstraInternal.h"
 #include "ReferenceResize.h"
 #include "ostra/ReSize.h"
 
@@ -87,6 +89,27 @@ void Fast(benchmark::State& state)
     state.SetLabel(c.name);
 }
 
+// The library's slower tiers, for processors without AVX2 (or SSE2).
+void FastOnPath(benchmark::State& state, ostra::KernelPath path)
+{
+    if (!ostra::TheEngine().SetKernelPath(path)) {
+        state.SkipWithError("not available on this processor");
+        return;
+    }
+    Fast(state);
+    ostra::TheEngine().SetKernelPath(ostra::BestKernelPath());
+}
+
+void FastSse2(benchmark::State& state)
+{
+    FastOnPath(state, ostra::KernelPath::Sse2);
+}
+
+void FastScalar(benchmark::State& state)
+{
+    FastOnPath(state, ostra::KernelPath::Scalar);
+}
+
 void Straightforward(benchmark::State& state)
 {
     const SizeCase& c = kCases[state.range(0)];
@@ -159,14 +182,15 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-22s %10s %16s %10s %18s %12s\n", "size (24-bit)", "fast ms", "straightforward", "libvips",
-                    "x straightforward", "x libvips");
+        std::printf("\n%-22s %9s %9s %9s %16s %9s %18s %10s\n", "size (24-bit), ms", "fast", "sse2", "scalar",
+                    "straightforward", "libvips", "fast/straightfwd", "fast/vips");
         for (int i = 0; i < int(std::size(kCases)); ++i) {
             const double fast = Time("Fast", i);
             const double plain = Time("Straightforward", i);
             const double vips = Time("Libvips", i);
-            std::printf("%-22s %10.3f %16.3f %10.3f %18.1f %12.1f\n", kCases[i].name, fast, plain, vips,
-                        fast > 0 ? plain / fast : 0.0, fast > 0 ? vips / fast : 0.0);
+            std::printf("%-22s %9.3f %9.3f %9.3f %16.3f %9.3f %17.1fx %9.1fx\n", kCases[i].name, fast,
+                        Time("FastSse2", i), Time("FastScalar", i), plain, vips, fast > 0 ? plain / fast : 0.0,
+                        fast > 0 ? vips / fast : 0.0);
         }
     }
 
@@ -187,6 +211,8 @@ private:
 }  // namespace
 
 BENCHMARK(Fast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(FastSse2)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(FastScalar)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(Straightforward)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(Libvips)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
