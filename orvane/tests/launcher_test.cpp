@@ -153,6 +153,19 @@ TEST_F(LauncherTest, ExitCornerClickExamples)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !frm.isVisible(); }, 5000));
 }
 
+TEST_F(LauncherTest, APressOnAShownHoverPictureLaunchesItsItem)
+{
+    TfrmMain& frm = Make();
+    MoveMouse(frm.Image1, 500, 150);
+    ASSERT_TRUE(frm.hoverImage(3)->isVisible());
+    QTest::mousePress(frm.hoverImage(3), Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(frm.runningItem(), 3);
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(StartedPrograms()[0].name, "edvo20.exe");
+    EXPECT_EQ(fs::canonical(StartedPrograms()[0].folder), fs::canonical(dir_ / "Edvo"));
+    ASSERT_TRUE(StopLastAndWaitForEnd());
+}
+
 TEST_F(LauncherTest, EscClosesWhenNothingRuns)
 {
     TfrmMain& frm = Make();
