@@ -1,12 +1,15 @@
 #include <sys/stat.h>
 
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 
 #include "LauncherFixture.h"
 #include "orvane/ui/FocusSounds.h"
 #include "orvane/ui/MenuArt.h"
 #include "orvane/ui/TImage.h"
+#include "orvane/ui/TfrmOWM.h"
 #include "platform/IniFile.h"
 
 using namespace orvane_test;
@@ -42,6 +45,38 @@ TEST(PanelOrigin, CentresThePanelOnLargerScreens)
     EXPECT_EQ(TfrmMain::PanelOrigin(QSize(800, 600)), QPoint(80, 60));
     EXPECT_EQ(TfrmMain::PanelOrigin(QSize(1025, 769)), QPoint(192, 144));  // rounds toward zero
     EXPECT_EQ(TfrmMain::PanelOrigin(QSize(600, 400)), QPoint(0, 0));
+}
+
+TEST(TfrmOWM, ButtonsSetTheResultAndAnyOtherCloseCountsAsNo)
+{
+    App();
+    orvane::TfrmOWM owm;
+    EXPECT_EQ(owm.size(), QSize(361, 88));
+    EXPECT_EQ(owm.BitBtn1->text(), QStringLiteral("Yes"));
+    EXPECT_EQ(owm.BitBtn2->text(), QStringLiteral("Save as New"));
+    EXPECT_EQ(owm.BitBtn3->text(), QStringLiteral("No"));
+    EXPECT_EQ(owm.BitBtn2->geometry(), QRect(136, 56, 89, 20));
+    EXPECT_EQ(owm.Msg->pos(), QPoint(56, 16));
+
+    struct Case {
+        int action;  // 1..3: the buttons; 0: Esc
+        bool overwrite;
+        bool cancelled;
+    };
+    for (const Case c : {Case{1, true, false}, Case{2, false, false}, Case{3, false, true}, Case{0, false, true}}) {
+        owm.overwrite = !c.overwrite;  // whatever was left from before
+        owm.show();
+        EXPECT_FALSE(owm.cancelled);
+        if (c.action == 0)
+            QTest::keyClick(&owm, Qt::Key_Escape);
+        else
+            (c.action == 1 ? owm.BitBtn1 : c.action == 2 ? owm.BitBtn2 : owm.BitBtn3)->click();
+        EXPECT_FALSE(owm.isVisible()) << c.action;
+        EXPECT_EQ(owm.cancelled, c.cancelled) << c.action;
+        if (!c.cancelled) {
+            EXPECT_EQ(owm.overwrite, c.overwrite) << c.action;
+        }
+    }
 }
 
 TEST_F(LauncherTest, PicturesSitWhereTheMenuNeedsThem)
