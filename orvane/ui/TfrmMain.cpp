@@ -476,9 +476,11 @@ bool TfrmMain::ReadAlbumsFromIni()
         album.albumNumber = static_cast<uint8_t>(number & 0xFF);
         if (album.albumNumber >= CPNReg::kMaxAlbums)
             return false;
-        if (!ini.ReadString(kAlbumSection, "Dir" + index, album.coverDir) ||
-            !ini.ReadString(kAlbumSection, "FileName" + index, album.coverFileName) ||
-            !ini.ReadString(kAlbumSection, "Title" + index, album.coverTitle))
+        const auto readText = [&](const std::string& key, std::string& text) {
+            return profile_.ReadString(kAlbumSection, key, text) || ini.ReadString(kAlbumSection, key, text);
+        };
+        if (!readText("Dir" + index, album.coverDir) || !readText("FileName" + index, album.coverFileName) ||
+            !readText("Title" + index, album.coverTitle))
             return false;
         pnReg_->AddAlbum(album);
     }
