@@ -9,6 +9,7 @@
 #include <memory>
 #include <termios.h>
 
+#include "platform/Cp932.h"
 #include "platform/FileTime.h"
 #include "platform/Tick.h"
 #include "talvix/filexfer/FileOpe.h"
@@ -77,6 +78,7 @@ protected:
         WriteHostFile(card + "/My Photo.jpeg", Pattern(777, 3));
         WriteHostFile(card + "/.hidden", Pattern(5, 4));
         WriteHostFile(card + "/IO.SYS", Pattern(5, 5));
+        WriteHostFile(card + "/\u5199\u771F.jpg", Pattern(33, 6));  // a Japanese 8.3 name
         std::vector<std::string> args = {"--device", device + ",card=" + card};
         args.insert(args.end(), extra.begin(), extra.end());
         sim = std::make_unique<SelkSimProcess>(args);
@@ -227,6 +229,19 @@ TEST_F(Session, EndToEndAt115200)
     uint32_t free[4];
     ASSERT_TRUE(ope.GetFreeSpace(free));
     EXPECT_EQ(FileOpe::FreeBytes(free), 1000u * 8u * 512u);
+
+    // Japanese names travel as CP932 bytes both ways.
+    const std::string photo = platform::ToCp932("\u5199\u771F") + ".JPG";
+    bool photoSeen = false;
+    for (const auto& e : root)
+        photoSeen |= e.cFileName == photo;
+    EXPECT_TRUE(photoSeen);
+    EXPECT_EQ(ReadCardFile("M:\\" + photo, 33, 4096), Pattern(33, 6));
+    const std::string fresh = platform::ToCp932("\u65B0\u898F") + ".TXT";
+    const uint32_t h2 = ope.Open("M:\\" + fresh, kOpenWrite, error);
+    ASSERT_NE(h2, 0u);
+    ASSERT_TRUE(ope.Close(h2));
+    EXPECT_TRUE(fs::exists(card + "/\u65B0\u898F.TXT"));
 
     // Paths that would leave the card are refused.
     EXPECT_FALSE(ope.MakeDir("M:\\..\\ESCAPE"));
