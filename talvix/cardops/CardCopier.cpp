@@ -26,7 +26,7 @@ using platform::FindData;
 
 CardCopier::CardCopier(CardSession& session) : s_(session) {}
 
-bool CardCopier::BuildCopyList(const std::vector<const FindData*>& selected, const std::string& treeFolder)
+void CardCopier::BeginCopyList()
 {
     CopyTotal = 0;
     CopyDone = 0;
@@ -34,26 +34,35 @@ bool CardCopier::BuildCopyList(const std::vector<const FindData*>& selected, con
     Skipped.clear();
     OverwriteAnswer = OverwriteAsker::Yes;
     tooMany_ = false;
+}
 
-    auto fail = [this] {
-        if (tooMany_)
-            s_.CardStatus = ST_TOOMANY;
-        CopyList.clear();
-        CopyTotal = 0;
-        return false;
-    };
+bool CardCopier::Fail()
+{
+    if (tooMany_)
+        s_.CardStatus = ST_TOOMANY;
+    CopyList.clear();
+    CopyTotal = 0;
+    return false;
+}
 
+bool CardCopier::AddCopySelection(const FindData& entry, const std::string& folder)
+{
+    const std::string path = folder + "\\" + entry.cFileName;
+    bool taken = false;
+    if (!Take(entry, path, 0, taken))
+        return Fail();
+    if (taken && entry.IsDirectory() && !ExpandFolder(path, 1))
+        return Fail();
+    return true;
+}
+
+bool CardCopier::BuildCopyList(const std::vector<const FindData*>& selected, const std::string& treeFolder)
+{
+    BeginCopyList();
     if (!selected.empty()) {
-        for (const FindData* entry : selected) {
-            if (entry == nullptr)
-                continue;
-            const std::string path = treeFolder + "\\" + entry->cFileName;
-            bool taken = false;
-            if (!Take(*entry, path, 0, taken))
-                return fail();
-            if (taken && entry->IsDirectory() && !ExpandFolder(path, 1))
-                return fail();
-        }
+        for (const FindData* entry : selected)
+            if (entry != nullptr && !AddCopySelection(*entry, treeFolder))
+                return false;
         return true;
     }
 
@@ -64,12 +73,7 @@ bool CardCopier::BuildCopyList(const std::vector<const FindData*>& selected, con
     const FindData* entry = parent ? parent->Entry(cardpath::LastComponent(treeFolder)) : nullptr;
     if (entry == nullptr)
         return false;
-    bool taken = false;
-    if (!Take(*entry, treeFolder, 0, taken))
-        return fail();
-    if (taken && !ExpandFolder(treeFolder, 1))
-        return fail();
-    return true;
+    return AddCopySelection(*entry, cardpath::Parent(treeFolder));
 }
 
 void CardCopier::FreeCopyList()

@@ -40,6 +40,13 @@ public:
     bool BuildCopyList(const std::vector<const platform::FindData*>& selected, const std::string& treeFolder);
     void FreeCopyList();
 
+    // The same in steps, for selections from several folders (tvcard get):
+    // BeginCopyList resets the list, the totals and the overwrite state;
+    // AddCopySelection adds one entry of `folder` with everything below it and
+    // fails like BuildCopyList (the list is then emptied).
+    void BeginCopyList();
+    bool AddCopySelection(const platform::FindData& entry, const std::string& folder);
+
     // Runs Copy_Th and waits for it (pumping); the result is in CardStatus.
     void StartCopy();
 
@@ -76,6 +83,7 @@ private:
     // Takes one candidate into the list (asking first). Returns false to end
     // the whole build; `taken` tells whether the item went into the list.
     bool Take(const platform::FindData& entry, const std::string& path, int depth, bool& taken);
+    bool Fail();
     void SendProgress();
     bool CopyDummyFile(const CopyItem& item, const std::string& dest);
 
