@@ -226,7 +226,12 @@ const char* UsageText()
            "             delay=N|never,notyet=N,card=DIR,status=HEX4,label=TEXT,\n"
            "             free=CLUSTERS:SECTORS:BYTES\n"
            "fault SPEC:  KIND[,proto=selk|xfer][,id=N][,cmd=N][,nth=K][,count=C][,arg=N]\n"
-           "             KIND: badsum badheader short drop silent delay refuse close long\n";
+           "             KIND: badsum badheader short drop silent delay refuse close long\n"
+           "             (cmd: SELK command bytes 3..4 such as 0x7C4E, or a card command code;\n"
+           "             nth alone means that one reply, no nth means every matching reply)\n"
+           "card:        host names are shown as CP932 8.3 names; names starting with '.'\n"
+           "             are hidden, names ending in .SYS are system entries; status byte 1\n"
+           "             bit 0-1 clear = no card, bit 2 = locked; byte 2 non-zero = unformatted\n";
 }
 
 }  // namespace selksim
