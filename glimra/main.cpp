@@ -2,6 +2,7 @@
 
 #include "glimra/core/CommandLine.h"
 #include "glimra/ui/CGlimraApp.h"
+#include "platform/qt/QtPump.h"
 
 int main(int argc, char** argv) {
     const std::string line = glimra::JoinArguments(argc, argv);
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
     if (!glimra::ParseGlimraCommandLine(line, file, folder)) return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glimra"));
+    // While a picture goes over the cable the window keeps painting.
+    platform::QtPump pump;
     glimra::CGlimraApp viewer;
     if (!viewer.InitInstance(line)) return 0;
     return app.exec();

@@ -306,8 +306,14 @@ void CGlimraView::TransferPicture() {
         ::unlink(tempPath.c_str());
         return;
     }
-    const int result = services_.sendPicture ? services_.sendPicture(state_.portClass, tempPath, transferName)
-                                             : int(kSendNotSupported);
+    // The window keeps painting while the device link waits, but takes no
+    // commands until the transfer is over.
+    int result = kSendNotSupported;
+    if (services_.sendPicture) {
+        frame_->setEnabled(false);
+        result = services_.sendPicture(state_.portClass, tempPath, transferName);
+        frame_->setEnabled(true);
+    }
     ::unlink(tempPath.c_str());
     if (!services_.showMessage) return;
     const QString caption = QStringLiteral("Transmission");
