@@ -4,12 +4,14 @@
 #include "platform/FileTime.h"
 #include "talvix/cardops/CardPath.h"
 #include "talvix/cardops/CardViewSink.h"
+#include "talvix/cardops/CopyProgressSink.h"
 #include "talvix/cardops/OverwriteAsker.h"
 #include "talvix/filexfer/FileOpe.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <memory>
@@ -218,10 +220,25 @@ bool CardWriter::WriteAll()
     for (const tagWRITE_LIST& e : WriteList)
         if (e.find.IsDirectory() && !WriteFolder(e))
             return false;
-    for (const tagWRITE_LIST& e : WriteList)
-        if (!e.find.IsDirectory() && !WriteFileEntry(e))
+    uint64_t done = 0;
+    for (const tagWRITE_LIST& e : WriteList) {
+        if (e.find.IsDirectory())
+            continue;
+        Progress(e.cardPath, done);
+        if (!WriteFileEntry(e))
             return false;
+        done += e.find.FileSize();
+        Progress(e.cardPath, done);
+    }
     return true;
+}
+
+void CardWriter::Progress(const std::string& cardPath, uint64_t done)
+{
+    if (s_.progressSink == nullptr)
+        return;
+    const int percent = WriteTotal == 0 ? 0 : static_cast<int>(std::min<uint64_t>(done * 100 / WriteTotal, 100));
+    s_.progressSink->CopyProgress(cardPath, percent);
 }
 
 namespace {

@@ -65,6 +65,10 @@ public:
 private:
     int AskOverwriteWrite(const tagWRITE_LIST& entry);
     bool CheckFits();
+    // Reports the file being written and the share of WriteTotal done to the
+    // progress sink, when there is one (the cancel flag is still looked at
+    // only after the last entry).
+    void Progress(const std::string& cardPath, uint64_t done);
 
     CardSession& s_;
     bool tooMany_ = false;
