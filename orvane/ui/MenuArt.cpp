@@ -479,6 +479,11 @@ QPixmap MenuArt::MakerLogo()
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    // The menu background around the rounded corners.
+    p.save();
+    p.translate(-38, -20);
+    PaintBackground(p);
+    p.restore();
     QLinearGradient g(0, 0, 0, 32);
     g.setColorAt(0.0, QColor(40, 110, 230));
     g.setColorAt(1.0, QColor(16, 52, 140));
@@ -486,8 +491,8 @@ QPixmap MenuArt::MakerLogo()
     p.setBrush(g);
     p.drawRoundedRect(QRectF(0.5, 0.5, 78, 31), 6, 6);
     p.setPen(QColor(255, 255, 255));
-    QFont f = UiFont(17, true);
-    f.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+    QFont f = UiFont(15, true);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
     p.setFont(f);
     p.drawText(QRectF(0, 0, 79, 32), Qt::AlignCenter, QStringLiteral("MARLO"));
     return pm;
