@@ -17,7 +17,6 @@ public:
     // red, reserved entries) into 24-bit rows padded with zero bytes. False
     // for any other bit count.
     static bool ConvertTo24(const uint8_t* bits, int bitCount, const uint8_t* palette, int width, int height, uint8_t* out);
-
 };
 
 }  // namespace ostra

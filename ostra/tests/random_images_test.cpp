@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -94,6 +95,35 @@ TEST_P(OstraRandomImages, EqualTheStraightforwardVersion)
             EXPECT_EQ(ostra::TheEngine().columnPhases(), expected.columnPhases);
             EXPECT_EQ(ostra::TheEngine().rowPhases(), expected.rowPhases);
         }
+    }
+}
+
+// Larger pictures: every available path gives the bytes of the scalar path.
+TEST(OstraPaths, AgreeOnLargePictures)
+{
+    struct Large {
+        int newWidth;
+        int newHeight;
+    };
+    const ostra_test::TestBitmap bitmap = MakeRandomBitmap(640, 480, 24, 21);
+    for (const Large& size : {Large{2560, 1920}, Large{100, 75}, Large{333, 777}}) {
+        SCOPED_TRACE(testing::Message() << size.newWidth << "x" << size.newHeight);
+        std::vector<uint8_t> expected;
+        for (KernelPath path : {KernelPath::Scalar, KernelPath::Sse2, KernelPath::Avx2}) {
+            if (!ostra::TheEngine().SetKernelPath(path)) {
+                continue;
+            }
+            std::vector<uint8_t> info = bitmap.info;
+            const uint8_t* out = ReSize(info.data(), bitmap.bits.data(), size.newWidth, size.newHeight);
+            ASSERT_NE(out, nullptr);
+            const size_t bytes = (size_t(size.newWidth) * 3 + size_t(size.newWidth) % 4) * size_t(size.newHeight);
+            if (expected.empty()) {
+                expected.assign(out, out + bytes);
+            } else {
+                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out)) << "path " << int(path);
+            }
+        }
+        ostra::TheEngine().SetKernelPath(ostra::BestKernelPath());
     }
 }
 
