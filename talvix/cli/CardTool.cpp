@@ -72,7 +72,7 @@ std::string TimeText(const platform::FileTime& t)
 
 std::string PathText(const std::string& cardPath)
 {
-    return cardpath::Depth(cardPath) == 0 ? std::string("M:\\") : platform::ToUtf8(cardPath);
+    return cardpath::Depth(cardPath) == 0 ? std::string("M:\\") : "M:" + platform::ToUtf8(cardPath);
 }
 
 }  // namespace
