@@ -219,6 +219,23 @@ TEST_F(TitleToolTest, Item4WritesABlankTitleOpensItAndConvertsTheEditedBitmapAft
     EXPECT_EQ(thumb.bitsPerPixel, 24);
 }
 
+TEST_F(TitleToolTest, ADocumentOpensWithItsApplicationAndOneWithoutCountsAsAFailedStart)
+{
+    App();
+    orvane::ShellStarter shell;
+    std::ofstream(dir_ / "blank.bmp") << "BM";
+    orvane::ShellStarter::Result r = shell.Start("blank.bmp", dir_.string());
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(StartedPrograms()[0].name, "bmpedit");
+    EXPECT_EQ(fs::canonical(StartedPrograms()[0].folder), fs::canonical(dir_));
+    StopAll();
+    EXPECT_TRUE(r.process.WaitForExit(-1));
+
+    std::ofstream(dir_ / "data.zzq", std::ios::binary) << std::string("\x01\x02\x03\xfe\x00\x7f", 6);
+    EXPECT_FALSE(shell.Start("data.zzq", dir_.string()).ok);
+}
+
 TEST_F(TitleToolTest, Item4AnsweredNoKeepsTheWorkingBitmapAndSavesNothing)
 {
     nextAnswer_ = QMessageBox::No;
