@@ -51,6 +51,8 @@ void CGlimraApp::ReadIndex() {
 
 bool CGlimraApp::InitInstance(const std::string& commandLine) {
     if (!ParseGlimraCommandLine(commandLine, state_.currentFile, state_.pictureFolder)) return false;
+    // The picture is decoded on the cache's worker while the window is made.
+    services_.cache->Preload({state_.PicturePath()});
     ReadIndex();
     frame_ = std::make_unique<CMainFrame>(state_, services_);
     frame_->show();

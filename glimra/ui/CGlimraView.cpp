@@ -220,6 +220,7 @@ void CGlimraView::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), Qt::white);
     }
     timer1_.start(kTimer1PeriodMs, this);
+    ++paintCount_;
 }
 
 void CGlimraView::timerEvent(QTimerEvent* event) {

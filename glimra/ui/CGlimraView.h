@@ -46,6 +46,8 @@ public:
 
     int16_t rotateLock() const { return rotateLock_; }
     bool brokenShown() const { return broken_; }
+    // Number of paints so far (for tests and the benchmark).
+    uint64_t paintCount() const { return paintCount_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,6 +71,7 @@ private:
     QImage image_;  // wraps picture_'s pixels
     bool broken_ = false;
     int16_t rotateLock_ = 0;
+    uint64_t paintCount_ = 0;
     QBasicTimer timer1_;
 };
 
