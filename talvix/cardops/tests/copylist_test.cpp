@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ctime>
 
 using namespace talvix;
@@ -209,4 +210,48 @@ TEST(CheckCard, StatusBytesGiveBlockSizeOrError)
         EXPECT_EQ(CardSession::CheckCard(c.status, block), c.result);
         EXPECT_EQ(block, c.block);
     }
+}
+
+TEST(HostileCard, CopyNeverWritesOutsideTheDestination)
+{
+    // Dummy mode copies from the MMC folder, so the whole copy runs without a device.
+    TempDir program;
+    WriteFile(program / "MMC/OK.TXT", "fine");
+    WriteFile(program / "MMC/SUB/IN.TXT", "in");
+    TempDir outside;
+    const std::string dest = outside / "dest";
+    std::filesystem::create_directories(dest);
+
+    CardSession session;
+    session.dummyMode = true;
+    session.programPath = program.path() + "/";
+    CardFolder* root = session.folders.Create(0, 0, "M:");
+    root->Add(Entry("..", false, 4));
+    root->Add(Entry("A/B", false, 4));
+    root->Add(Entry("..\\..\\X", false, 4));
+    root->Add(Entry(std::string(300, 'L'), false, 4));
+    root->Add(Entry("OK.TXT", false, 4));
+    root->Add(Entry("SUB", true));
+    CardFolder* sub = session.folders.Create(1, 1, "M:\\SUB");
+    sub->Add(Entry("..", true));
+    sub->Add(Entry("IN.TXT", false, 2));
+    session.folders.CardFolderCount = 2;
+
+    CardCopier copier(session);
+    copier.CopyDest = dest + "/";
+    std::vector<const FindData*> all;
+    for (const auto& e : root->entries)
+        all.push_back(e.get());
+    ASSERT_TRUE(copier.BuildCopyList(all, ""));
+    EXPECT_EQ(copier.Skipped.size(), 5u);
+    copier.StartCopy();
+    EXPECT_EQ(session.CardStatus.load(), ST_OK);
+    EXPECT_EQ(ReadFile(dest + "/OK.TXT"), "fine");
+    EXPECT_EQ(ReadFile(dest + "/SUB/IN.TXT"), "in");
+    // Nothing but the destination came into being around it.
+    std::vector<std::string> made;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(outside.path()))
+        made.push_back(e.path().string().substr(outside.path().size()));
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (std::vector<std::string>{"/dest", "/dest/OK.TXT", "/dest/SUB", "/dest/SUB/IN.TXT"}));
 }

@@ -122,3 +122,17 @@ TEST_F(Listing, CardStatesAreJudgedBeforeAnyListing)
         selk.Close();
     }
 }
+
+TEST_F(Listing, AFolderRecordHoldsAtMost1024Entries)
+{
+    for (int i = 0; i < 1030; ++i)
+        WriteFile(card / ("BIG/F" + std::to_string(1000 + i)), "");
+    StartSim();
+    lister.StartListing();
+    EXPECT_EQ(session.CardStatus.load(), ST_OK);
+    const CardFolder* big = session.folders.FindFolder("\\BIG");
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->count(), CardFolder::kMaxEntries);
+    EXPECT_EQ(big->entries.back()->cFileName, "F2023");
+    EXPECT_EQ(Count(Commands(), CMD_FIND_FIRST), Count(Commands(), CMD_FIND_CLOSE));
+}
