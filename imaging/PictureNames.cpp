@@ -28,6 +28,9 @@ std::string ThumbnailPath(const std::string& picturePath) {
 
 bool DeleteThumbnail(const std::string& picturePath) {
     const std::string thumb = FindExistingPath(ThumbnailPath(picturePath));
+    // A file that already has the thumbnail extension is its own "thumbnail":
+    // it is the file being shown and must never be deleted as one.
+    if (EqualsNoCase(thumb, picturePath) || thumb == FindExistingPath(picturePath)) return true;
     if (::unlink(thumb.c_str()) == 0) return true;
     return errno == ENOENT;
 }

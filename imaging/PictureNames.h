@@ -14,7 +14,8 @@ std::string ThumbnailPath(const std::string& picturePath);
 
 // Deletes the thumbnail of a picture, found by its exact name or else
 // without regard to letter case (".TBM" beside ".tbm"). An absent thumbnail
-// is not an error. True when none remains.
+// is not an error. A picture whose own name ends in ".TBM" is never deleted
+// as its thumbnail. True when no thumbnail of it remains.
 bool DeleteThumbnail(const std::string& picturePath);
 
 // The 8.3 name a picture is given on a device, as CP932 bytes: "________.UPF"

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
+#include <sys/wait.h>
 
 #include "GuiTestApp.h"
 #include "glimra/core/CommandIds.h"
@@ -382,4 +383,27 @@ TEST(GlimraWindow, NoFileNameMeansNoWindow) {
     EXPECT_FALSE(app.InitInstance(""));
     EXPECT_FALSE(app.InitInstance("/"));
     EXPECT_EQ(app.frame(), nullptr);
+}
+
+TEST(GlimraWindow, NameInAnotherCaseIsShownAndTurnedInPlace) {
+    Viewer v;
+    ASSERT_TRUE(SaveBitmapFile(v.dir.File("A.BMP"), BlockFromRgb32(QuarterImage(60, 40))));
+    ASSERT_TRUE(v.Start("a.bmp"));
+    EXPECT_FALSE(v.view()->brokenShown());
+    EXPECT_EQ(v.state().displayWidth, 60);
+    v.Command(kCmdRotateClockwise);
+    PictureBlock b;
+    ASSERT_TRUE(LoadBitmapFile(v.dir.File("A.BMP"), b));
+    EXPECT_EQ(b.WidthField(), 40);
+    EXPECT_FALSE(v.dir.Exists("a.bmp"));  // no second file under the other spelling
+}
+
+// The program itself: nothing to do without a picture on the command line.
+TEST(GlimraProgram, NoFileNameEndsAtOnceWithZero) {
+    const std::string program = std::string(SUITE_BIN_DIR) + "/glimra";
+    for (const std::string& args : {std::string(), std::string(" /"), " '/" + std::string(700, 'x') + ".JPG//tmp'"}) {
+        int status = std::system(("QT_QPA_PLATFORM=offscreen timeout 20 '" + program + "'" + args).c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << args.substr(0, 20);
+    }
 }

@@ -17,6 +17,7 @@
 #include "glimra/core/TransferJpeg.h"
 #include "glimra/ui/CMainFrame.h"
 #include "imaging/FileRotation.h"
+#include "imaging/NoCasePath.h"
 #include "imaging/PictureNames.h"
 
 namespace glimra {
@@ -283,13 +284,14 @@ void CGlimraView::StartEditTool() {
     // Without a tool there is nothing to start (the picture itself must
     // never be taken for the program).
     if (tool.empty()) return;
-    if (services_.startProgram) services_.startProgram(tool + " " + state_.PicturePath());
+    if (services_.startProgram) services_.startProgram(tool + " " + imaging::FindExistingPath(state_.PicturePath()));
 }
 
 void CGlimraView::RotatePicture(int mode) {
     if (rotateLock_ != 0) return;
     rotateLock_ = kRotateLockAfterFailure;
-    const std::string path = state_.PicturePath();
+    // The file as it is spelt on disk, so that it is rewritten under its own name.
+    const std::string path = imaging::FindExistingPath(state_.PicturePath());
     if (imaging::FileRotation(path, path, mode) == 0) return;
     imaging::DeleteThumbnail(path);
     DrawPicture(true);

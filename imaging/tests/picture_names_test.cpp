@@ -34,6 +34,14 @@ TEST(PictureNames, DeleteThumbnailFindsEitherCase) {
     EXPECT_TRUE(DeleteThumbnail(dir.File("IMG1.JPG")));
     EXPECT_FALSE(dir.Exists("IMG1.tbm"));
     EXPECT_TRUE(DeleteThumbnail(dir.File("absent.JPG")));
+
+    // A picture named like a thumbnail is not deleted as its own thumbnail.
+    dir.Write("IMG2.TBM", std::string("t"));
+    dir.Write("IMG3.tbm", std::string("t"));
+    EXPECT_TRUE(DeleteThumbnail(dir.File("IMG2.TBM")));
+    EXPECT_TRUE(DeleteThumbnail(dir.File("IMG3.TBM")));
+    EXPECT_TRUE(dir.Exists("IMG2.TBM"));
+    EXPECT_TRUE(dir.Exists("IMG3.tbm"));
 }
 
 TEST(PictureNames, TransferNameFillsTheTemplate) {
