@@ -20,6 +20,7 @@
 #include "talvix/serial/SelkSys.h"
 #include "talvix/serial/SerialPortMap.h"
 
+#include <csignal>
 #include <unistd.h>
 
 #include <array>
@@ -74,6 +75,42 @@ std::string PathText(const std::string& cardPath)
 {
     return cardpath::Depth(cardPath) == 0 ? std::string("M:\\") : "M:" + platform::ToUtf8(cardPath);
 }
+
+// Ctrl-C stops a card operation the way the dialogs' Stop buttons do, so the
+// device leaves file-transfer mode and no PC file is left half-written. A
+// second Ctrl-C ends the program at once.
+StopFlags* interruptFlags = nullptr;
+
+void OnInterrupt(int)
+{
+    if (StopFlags* f = interruptFlags) {
+        f->listingAbort = true;
+        f->copyCancel = true;
+        f->waitAbort = true;
+    }
+    std::signal(SIGINT, SIG_DFL);
+}
+
+// Routes Ctrl-C to a session's stop flags while it lives.
+class InterruptGuard {
+public:
+    explicit InterruptGuard(StopFlags& flags)
+    {
+        interruptFlags = &flags;
+        struct sigaction sa {};
+        sa.sa_handler = OnInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, &old_);
+    }
+    ~InterruptGuard()
+    {
+        sigaction(SIGINT, &old_, nullptr);
+        interruptFlags = nullptr;
+    }
+
+private:
+    struct sigaction old_ {};
+};
 
 }  // namespace
 
@@ -255,6 +292,7 @@ int CardTool::CardCommand(CSelkIO& selk)
     TerminalAsker asker(TerminalAsker::PolicyFor(o_.yesAll, o_.noClobber, isatty(STDIN_FILENO) != 0), stdin, err_);
     session.overwriteAsker = &asker;
     session.readOnlyAsker = &asker;
+    InterruptGuard interrupt(session.flags);
 
     if (o_.command == "status")
         return Status(session);
@@ -280,7 +318,8 @@ int CardTool::Status(CardSession& session)
     FileOpe& ope = *session.ope;
     const bool usable = session.OpenTransfer(session.flags.listingAbort);
     const uint32_t status = session.CardStatus;
-    const bool haveStatus = status == ST_OK || (status & 0xFF) >= ST_NOCARD;
+    // These verdicts come from status bytes that did arrive.
+    const bool haveStatus = status == ST_OK || status == ST_NOCARD || status == ST_NOFORMAT || status == ST_NOBLOCK;
     if (haveStatus) {
         const auto& s = ope.status();
         std::fprintf(out_, "status\t%02X %02X %02X %02X\n", s[0], s[1], s[2], s[3]);

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,7 +22,9 @@ struct ToolResult {
     std::string err;
 };
 
-inline ToolResult RunTool(const std::string& registry, const std::vector<std::string>& args)
+// With `interruptAfterMs` >= 0 the program gets a SIGINT that many ms after its start.
+inline ToolResult RunTool(const std::string& registry, const std::vector<std::string>& args,
+                          int interruptAfterMs = -1)
 {
     ToolResult r;
     std::vector<std::string> argv = {std::string(SUITE_BIN_DIR) + "/tvcard"};
@@ -66,9 +70,25 @@ inline ToolResult RunTool(const std::string& registry, const std::vector<std::st
     }
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
+    const auto start = std::chrono::steady_clock::now();
     while (open > 0) {
-        if (poll(fds, 2, 200000) <= 0)
+        int wait = 200000;
+        if (interruptAfterMs >= 0) {
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count();
+            if (elapsed >= interruptAfterMs) {
+                kill(pid, SIGINT);
+                interruptAfterMs = -1;
+            } else {
+                wait = static_cast<int>(interruptAfterMs - elapsed);
+            }
+        }
+        const int ready = poll(fds, 2, wait);
+        if (ready < 0)
             break;
+        if (ready == 0)
+            continue;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
                 continue;

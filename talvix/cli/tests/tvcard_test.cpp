@@ -244,3 +244,23 @@ TEST_F(Tvcard, ScanStoresWhatItFindsAndDevicesRechecks)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "05\t" + English("SG_MOVIE") + "\tCAMERA\tyes\n");
 }
+
+TEST_F(Tvcard, InterruptStopsACopyAndLeavesNoPartFile)
+{
+    Write(card + "/A.TXT", "first");
+    Write(card + "/B.TXT", std::string(5000, 'b'));
+    // The READs of B.TXT answer slowly: time to press Ctrl-C meanwhile.
+    StartSim("id=1,status=00010002", {"--fault", "delay,proto=xfer,cmd=0x3F,arg=100"});
+    Write(pc + "/B.TXT", "old b");
+    const auto r = RunTool(registry, {"-y", "get", "/A.TXT", "/B.TXT", pc}, 1200);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "error 0x00FF: " + English("MSG_ABORT") + "\n");
+    EXPECT_EQ(Read(pc + "/B.TXT"), "old b");
+    EXPECT_EQ(Read(pc + "/A.TXT"), "first");
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(pc)) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 2u);  // no temporary file left behind
+}
