@@ -232,6 +232,16 @@ TEST(GlimraWindow, ScrollingMovesThePictureByLinesPagesAndThumb) {
     // The real scroll bar's arrow goes through the same rules.
     v.frame()->scrollBar(Qt::Vertical)->triggerAction(QAbstractSlider::SliderSingleStepSub);
     EXPECT_EQ(v.state().scrollY, maxY - 5);
+
+    // One notch of the wheel up is three line steps, over the view or a bar.
+    const QPointF at(10, 10);
+    QWheelEvent up(at, v.view()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(v.view(), &up);
+    EXPECT_EQ(v.state().scrollY, maxY - 20);
+    QCoreApplication::sendEvent(v.frame()->scrollBar(Qt::Vertical), &up);
+    EXPECT_EQ(v.state().scrollY, maxY - 35);
+    EXPECT_EQ(v.frame()->ScrollBox(Qt::Vertical), maxY - 35);
 }
 
 TEST(GlimraWindow, BrokenPictureShowsTheMessageAndLosesItsThumbnail) {

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimerEvent>
+#include <QWheelEvent>
 #include <vector>
 
 #include "glimra/core/CommandIds.h"
@@ -268,6 +269,27 @@ void CGlimraView::OnScroll(Qt::Orientation orientation, ScrollCode code, int32_t
     pos = target;
     frame_->SetScrollBox(orientation, target);
     DrawPicture(false);
+}
+
+void CGlimraView::wheelEvent(QWheelEvent* event) { OnWheel(event); }
+
+void CGlimraView::OnWheel(QWheelEvent* event) {
+    event->accept();
+    const QPoint delta = event->angleDelta();
+    const bool horizontal = delta.x() != 0 && delta.y() == 0;
+    const Qt::Orientation orientation =
+        horizontal || (event->modifiers() & Qt::ShiftModifier) ? Qt::Horizontal : Qt::Vertical;
+    if (!frame_->scrollBar(orientation)->isVisible()) return;  // nothing to scroll that way
+    wheelRest_ += horizontal ? delta.x() : delta.y();
+    // 120 units are one notch; a notch is three line steps.
+    while (wheelRest_ >= 40) {
+        wheelRest_ -= 40;
+        OnScroll(orientation, ScrollCode::kLineUp, 0);
+    }
+    while (wheelRest_ <= -40) {
+        wheelRest_ += 40;
+        OnScroll(orientation, ScrollCode::kLineDown, 0);
+    }
 }
 
 void CGlimraView::StartSlideShow() {

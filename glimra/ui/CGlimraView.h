@@ -36,6 +36,9 @@ public:
     // A scroll request from the frame's bars; `thumb` is the released thumb's position.
     void OnScroll(Qt::Orientation orientation, ScrollCode code, int32_t thumb);
 
+    // The mouse wheel over the view or its bars: three line steps a notch.
+    void OnWheel(QWheelEvent* event);
+
     void StartSlideShow();
     void StartEditTool();
     void RotatePicture(int mode);
@@ -53,6 +56,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // Steps of a draw up to the painting: load, fit, lay out.
@@ -73,6 +77,7 @@ private:
     int16_t rotateLock_ = 0;
     uint64_t paintCount_ = 0;
     QBasicTimer timer1_;
+    int wheelRest_ = 0;  // part of a notch not yet turned into steps
 };
 
 }  // namespace glimra

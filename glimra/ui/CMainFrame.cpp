@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QScrollBar>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include "glimra/core/CommandIds.h"
 #include "glimra/ui/CGlimraView.h"
@@ -106,6 +107,7 @@ QScrollBar* CMainFrame::scrollBar(Qt::Orientation o) const { return o == Qt::Hor
 
 void CMainFrame::ConnectScrollBar(QScrollBar* bar, Qt::Orientation o) {
     bar->setRange(0, 0);
+    bar->installEventFilter(this);
     // The picture moves when a line or page step is asked for or the thumb
     // is let go, not while it is dragged.
     bar->setTracking(false);
@@ -145,6 +147,15 @@ void CMainFrame::SetScrollBox(Qt::Orientation o, int32_t position) {
 }
 
 int32_t CMainFrame::ScrollBox(Qt::Orientation o) const { return scrollBar(o)->value(); }
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The wheel over a bar moves the picture by the view's rules.
+    if (event->type() == QEvent::Wheel && (watched == hBar_ || watched == vBar_)) {
+        view_->OnWheel(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
