@@ -9,7 +9,8 @@
 
 namespace imaging {
 
-PictureCache::PictureCache(size_t capacity) : capacity_(std::max<size_t>(capacity, 1)) {
+PictureCache::PictureCache(size_t capacity, size_t byteBudget)
+    : capacity_(std::max<size_t>(capacity, 1)), byteBudget_(byteBudget) {
     worker_ = std::thread([this] { WorkerLoop(); });
 }
 
@@ -61,6 +62,20 @@ void PictureCache::StoreLocked(const std::string& path, const Stamp& stamp, std:
     e->stamp = stamp;
     e->image = std::move(image);
     e->lastUse = ++useCounter_;
+
+    // Within the byte budget: drop the least recently used others.
+    auto bytesOf = [](const Entry& x) { return x.image ? x.image->pixels.size() * sizeof(uint32_t) : 0; };
+    for (;;) {
+        size_t total = 0;
+        for (const Entry& x : entries_) total += bytesOf(x);
+        if (total <= byteBudget_ || entries_.size() <= 1) break;
+        auto oldest = entries_.end();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->path != path && (oldest == entries_.end() || it->lastUse < oldest->lastUse)) oldest = it;
+        }
+        if (oldest == entries_.end()) break;
+        entries_.erase(oldest);
+    }
 }
 
 std::shared_ptr<const Rgb32Image> PictureCache::Get(const std::string& path) {

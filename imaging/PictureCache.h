@@ -18,10 +18,13 @@ namespace imaging {
 // same size, modification time and inode; a file changed on disk (rotated,
 // edited) is decoded again at the next Get(). Pictures that are likely to be
 // asked for next can be decoded ahead of time on the cache's own worker
-// thread. The least recently used pictures beyond the capacity are dropped.
+// thread. The least recently used pictures beyond the capacity, or beyond
+// the byte budget, are dropped (the one just stored always stays).
 class PictureCache {
 public:
-    explicit PictureCache(size_t capacity = 4);
+    static constexpr size_t kDefaultBudget = size_t(640) << 20;
+
+    explicit PictureCache(size_t capacity = 4, size_t byteBudget = kDefaultBudget);
     ~PictureCache();
     PictureCache(const PictureCache&) = delete;
     PictureCache& operator=(const PictureCache&) = delete;
@@ -66,6 +69,7 @@ private:
     void WorkerLoop();
 
     const size_t capacity_;
+    const size_t byteBudget_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Entry> entries_;

@@ -78,3 +78,20 @@ TEST(PictureCache, LeastRecentlyUsedPicturesAreDropped) {
     EXPECT_FALSE(cache.Holds(paths[1]));
     EXPECT_TRUE(cache.Holds(paths[2]));
 }
+
+TEST(PictureCache, ByteBudgetKeepsOnlyWhatFits) {
+    TestDir dir;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i) {
+        paths.push_back(dir.File("p" + std::to_string(i) + ".bmp"));
+        ASSERT_TRUE(SaveBitmapFile(paths.back(), BlockFromRgb32(PatternImage(100, 100))));
+    }
+    PictureCache cache(8, 2 * 100 * 100 * 4);  // room for two pictures
+    for (const auto& p : paths) ASSERT_NE(cache.Get(p), nullptr);
+    EXPECT_FALSE(cache.Holds(paths[0]));
+    EXPECT_TRUE(cache.Holds(paths[1]));
+    EXPECT_TRUE(cache.Holds(paths[2]));
+    PictureCache tiny(8, 1);  // the picture just stored stays even when it alone is too large
+    ASSERT_NE(tiny.Get(paths[0]), nullptr);
+    EXPECT_TRUE(tiny.Holds(paths[0]));
+}
