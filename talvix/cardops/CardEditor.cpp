@@ -181,13 +181,20 @@ void CardEditor::Delete_Th()
                 open = false;
                 break;
             }
-            if (s_.viewSink != nullptr) {
-                if (it->item != nullptr)
-                    s_.viewSink->RemoveListItem(it->item);
-                if (!files && it->node != nullptr)
-                    s_.viewSink->RemoveTreeNode(it->node);
-            }
-            Forget(*it);
+            const tagDEL_LIST& done = *it;
+            auto change = [this, &done, files] {
+                if (s_.viewSink != nullptr) {
+                    if (done.item != nullptr)
+                        s_.viewSink->RemoveListItem(done.item);
+                    if (!files && done.node != nullptr)
+                        s_.viewSink->RemoveTreeNode(done.node);
+                }
+                Forget(done);
+            };
+            if (s_.viewSink != nullptr)
+                s_.viewSink->Apply(change);
+            else
+                change();
         }
     }
     if (!s_.dummyMode)

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 namespace talvix {
 
@@ -9,11 +10,14 @@ struct CardFolder;
 using TreeNode = void*;
 using ListItem = void*;
 
-// What the card threads change in the main window's tree and list. The
-// threads call these from the worker thread; an implementation that owns
-// widgets hands each call to the UI thread and waits until it is done
-// (Qt::BlockingQueuedConnection), because the UI thread keeps its event loop
-// running while a card operation is waited for.
+// What the card threads change in the main window's tree and list.
+//
+// The threads make every such change, together with the matching change of
+// the folder table, inside one Apply() call. A window implementation runs
+// Apply's function on the UI thread and waits for it (for example with
+// Qt::BlockingQueuedConnection; the UI thread keeps its event loop running
+// while a card operation is waited for), so the three calls below always
+// arrive on the UI thread and need no hand-over of their own.
 class CardViewSink {
 public:
     virtual ~CardViewSink() = default;
@@ -25,6 +29,13 @@ public:
     virtual void RemoveListItem(ListItem item) = 0;
     // A folder was deleted: remove its tree node with its whole subtree.
     virtual void RemoveTreeNode(TreeNode node) = 0;
+
+    // Runs `change` (an update of the folder table together with the calls
+    // above) on the thread that owns the windows and returns when it is done,
+    // so the windows never read the table while a worker changes it. This
+    // matters for the delete, which the main window does not wait for. The
+    // default runs it on the calling thread, for owners without windows.
+    virtual void Apply(const std::function<void()>& change) { change(); }
 };
 
 }  // namespace talvix

@@ -268,6 +268,17 @@ bool CardWriter::WriteFolder(const tagWRITE_LIST& entry)
         s_.CardStatus = ComErr(CMD_MAKE_DIR);
         return false;
     }
+    bool ok = true;
+    auto change = [this, &entry, &ok] { ok = AddFolderRecord(entry); };
+    if (s_.viewSink != nullptr)
+        s_.viewSink->Apply(change);
+    else
+        change();
+    return ok;
+}
+
+bool CardWriter::AddFolderRecord(const tagWRITE_LIST& entry)
+{
     if (s_.folders.FindFolder(entry.cardPath) != nullptr)
         return true;
     CardFolder* parent = ParentRecord(s_.folders, entry.cardPath);
@@ -293,6 +304,17 @@ bool CardWriter::WriteFileEntry(const tagWRITE_LIST& entry)
 {
     if (!WriteOneFile(entry))
         return false;
+    bool ok = true;
+    auto change = [this, &entry, &ok] { ok = AddFileEntry(entry); };
+    if (s_.viewSink != nullptr)
+        s_.viewSink->Apply(change);
+    else
+        change();
+    return ok;
+}
+
+bool CardWriter::AddFileEntry(const tagWRITE_LIST& entry)
+{
     CardFolder* parent = ParentRecord(s_.folders, entry.cardPath);
     // The table shows the entry as the card now holds it: archive, with the
     // local time the file was stamped with.

@@ -65,6 +65,9 @@ public:
 private:
     int AskOverwriteWrite(const tagWRITE_LIST& entry);
     bool CheckFits();
+    // The table (and tree) updates after a folder was made or a file written.
+    bool AddFolderRecord(const tagWRITE_LIST& entry);
+    bool AddFileEntry(const tagWRITE_LIST& entry);
     // Reports the file being written and the share of WriteTotal done to the
     // progress sink, when there is one (the cancel flag is still looked at
     // only after the last entry).

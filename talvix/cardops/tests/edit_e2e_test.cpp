@@ -163,3 +163,52 @@ TEST(EditDummy, DummyModeSendsNothingAndUpdatesTheModel)
     EXPECT_EQ(root->count(), 0);
     EXPECT_EQ(view.removedItems, (std::vector<void*>{&item}));
 }
+
+namespace {
+
+// Counts the changes made through Apply and checks the item calls come inside one.
+class ApplyCounting : public RecordingView {
+public:
+    int applied = 0;
+    bool inside = false;
+    int outside = 0;
+    void Apply(const std::function<void()>& change) override
+    {
+        ++applied;
+        inside = true;
+        change();
+        inside = false;
+    }
+    void RemoveListItem(talvix::ListItem item) override
+    {
+        outside += inside ? 0 : 1;
+        RecordingView::RemoveListItem(item);
+    }
+    talvix::TreeNode AddFolderNode(talvix::CardFolder& parent, talvix::CardFolder& record) override
+    {
+        outside += inside ? 0 : 1;
+        return RecordingView::AddFolderNode(parent, record);
+    }
+};
+
+}  // namespace
+
+TEST(EditDummy, ModelChangesGoThroughApply)
+{
+    CardSession session;
+    session.dummyMode = true;
+    CardFolder* root = session.folders.Create(0, 0, "M:");
+    root->Add(Entry("A.TXT"));
+    root->Add(Entry("B.TXT"));
+    session.folders.CardFolderCount = 1;
+    ApplyCounting view;
+    session.viewSink = &view;
+    CardEditor editor(session);
+    int items[2];
+    editor.ClearDelList();
+    ASSERT_TRUE(editor.BuildDelListFromList({{&items[0], root->entries[0].get()}, {&items[1], root->entries[1].get()}}, ""));
+    editor.DeleteAndWait();
+    EXPECT_EQ(view.applied, 2);
+    EXPECT_EQ(view.outside, 0);
+    EXPECT_EQ(root->count(), 0);
+}
