@@ -151,6 +151,48 @@ bool CardFolders::RemoveEntry(CardFolder* record, const std::string& name)
     return false;
 }
 
+void CardFolders::ApplyRename(const std::string& parent, const std::string& oldName, const std::string& newName)
+{
+    const std::string renamed = parent + oldName;
+    const size_t index = cardpath::Split(parent).size();
+    for (int i = 0; i < CardFolderCount; ++i) {
+        CardFolder* record = Slot(i);
+        if (record == nullptr)
+            continue;
+        const std::string relative = record->RelativePath();
+        if (relative + "\\" == parent) {
+            if (platform::FindData* e = record->Entry(oldName))
+                e->cFileName = newName;
+        } else if (relative == renamed || relative.compare(0, renamed.size() + 1, renamed + "\\") == 0) {
+            std::vector<std::string> parts = cardpath::Split(relative);
+            if (index >= parts.size())
+                continue;
+            parts[index] = newName;
+            const bool drive = record->path.compare(0, 2, cardpath::kDrive) == 0;
+            std::string path = drive ? cardpath::kDrive : "";
+            for (const std::string& p : parts)
+                path += "\\" + p;
+            record->path = path;
+        }
+    }
+}
+
+CardFolders::NewFolder CardFolders::AddFolder(CardFolder& parent, const std::string& name,
+                                              const platform::FileTime& time)
+{
+    NewFolder made;
+    if (parent.Full() || CardFolderCount >= kSlots)
+        return made;
+    platform::FindData entry;
+    entry.cFileName = name;
+    entry.dwFileAttributes = platform::FILE_ATTRIBUTE_DIRECTORY;
+    entry.ftCreationTime = entry.ftLastAccessTime = entry.ftLastWriteTime = time;
+    parent.Add(entry);
+    made.entry = parent.entries.back().get();
+    made.record = Append(static_cast<uint16_t>(parent.level + 1), parent.path + "\\" + name);
+    return made;
+}
+
 std::vector<CardFolders::Child> CardFolders::Children(const CardFolder& record)
 {
     std::vector<Child> children;

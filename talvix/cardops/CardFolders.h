@@ -83,6 +83,24 @@ public:
     // when there is no record or no such entry (nothing changes then).
     static bool RemoveEntry(CardFolder* record, const std::string& name);
 
+    // After a rename on the card: `parent` is the relative path of the folder
+    // that holds the entry followed by "\" ("\" for the root). The parent's
+    // record gets the new name for its first entry named exactly `oldName`;
+    // the records of the renamed folder and of every folder inside it get the
+    // new name in their paths. Paths compare exactly.
+    void ApplyRename(const std::string& parent, const std::string& oldName, const std::string& newName);
+
+    // After a folder was made on the card: appends its entry (folder, all
+    // three times = `time`) to `parent` and a record for it to the table.
+    // When the table or the parent record is full nothing changes and the
+    // result is null: the folder exists on the card and shows up at the next
+    // listing.
+    struct NewFolder {
+        platform::FindData* entry = nullptr;
+        CardFolder* record = nullptr;
+    };
+    NewFolder AddFolder(CardFolder& parent, const std::string& name, const platform::FileTime& time);
+
     // The subfolder records of `record` in tree order: one per distinct
     // folder-entry name, in byte order of the names, each with the record
     // FindFolder gives for it (null when the table holds none).

@@ -142,3 +142,46 @@ TEST(CardFolders, RemoveFolderCompactsTheTable)
     EXPECT_EQ(t.FindFolder("\\DCIM\\100"), hundred);
     EXPECT_FALSE(t.RemoveFolder(nullptr));
 }
+
+TEST(CardFolders, RenameUpdatesTheEntryAndEveryPathBelow)
+{
+    CardFolders t;
+    Fill(t);
+    t.Append(3, "M:\\DCIM\\100\\X");
+    t.ApplyRename("\\DCIM\\", "100", "200");
+    EXPECT_EQ(t.Slot(1)->entries[0]->cFileName, "200");
+    EXPECT_EQ(t.Slot(2)->path, "M:\\DCIM\\200");
+    EXPECT_EQ(t.Slot(3)->path, "M:\\DCIM\\200\\X");
+    EXPECT_EQ(t.FindFolder("\\DCIM\\200\\X"), t.Slot(3));
+
+    // A file in the root; the root's parent text is "\".
+    t.ApplyRename("\\", "A.TXT", "B.TXT");
+    EXPECT_EQ(t.Slot(0)->entries[1]->cFileName, "B.TXT");
+    // A folder whose name only starts like the renamed one is left alone.
+    t.Append(1, "M:\\DCIMX");
+    t.ApplyRename("\\", "DCIM", "PICS");
+    EXPECT_EQ(t.Slot(1)->path, "M:\\PICS");
+    EXPECT_EQ(t.Slot(3)->path, "M:\\PICS\\200\\X");
+    EXPECT_EQ(t.Slot(4)->path, "M:\\DCIMX");
+}
+
+TEST(CardFolders, AddFolderWithinTheLimits)
+{
+    CardFolders t;
+    Fill(t);
+    const platform::FileTime when{133000000000000000ull};
+    const auto made = t.AddFolder(*t.Slot(1), "NEW", when);
+    ASSERT_NE(made.record, nullptr);
+    EXPECT_EQ(made.entry, t.Slot(1)->entries.back().get());
+    EXPECT_TRUE(made.entry->IsDirectory());
+    EXPECT_EQ(made.entry->ftLastWriteTime, when);
+    EXPECT_EQ(made.record->level, 2);
+    EXPECT_EQ(made.record->index, 3);
+    EXPECT_EQ(t.FindFolder("\\DCIM\\NEW"), made.record);
+
+    for (int i = t.CardFolderCount; i < CardFolders::kSlots; ++i)
+        t.Append(1, "M:\\F" + std::to_string(i));
+    const uint16_t before = t.Slot(0)->count();
+    EXPECT_EQ(t.AddFolder(*t.Slot(0), "FULL", when).record, nullptr);
+    EXPECT_EQ(t.Slot(0)->count(), before);
+}
