@@ -137,7 +137,7 @@ TEST(RollaWindow, TimerMovesOnByItselfAndAClickCloses) {
     dir.Write("index.TMP", std::string("P0.BMP\r\nP1.BMP\r\n"));
     SlideShowWindow w(Args(dir, kFitToScreen, 50));
     w.Create();
-    QTRY_COMPARE_WITH_TIMEOUT(w.currentIndex(), 1, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.currentIndex() == 1; }, 5000));
     EXPECT_TRUE(w.isVisible());
     QTest::mouseClick(&w, Qt::LeftButton);
     EXPECT_FALSE(w.isVisible());
