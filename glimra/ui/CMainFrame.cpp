@@ -62,6 +62,9 @@ CMainFrame::CMainFrame(ViewerState& state, ViewServices& services)
 
     CreateToolBar();
     view_->setFocus();
+    // The first draw fits the frame to the picture; until then, and when the
+    // first picture cannot be shown, the frame has a usual window size.
+    resize(640, 480);
 }
 
 CMainFrame::~CMainFrame() = default;
