@@ -126,10 +126,15 @@ void SplitPath(const std::string& path, std::string& folder, std::string& last)
 {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
-        folder = ".";
+        // assign(count, char) rather than a literal: GCC 12 at -O3 reports a
+        // false -Wrestrict inside the string copy of a short literal.
+        folder.assign(1, '.');
         last = path;
     } else {
-        folder = slash == 0 ? "/" : path.substr(0, slash);
+        if (slash == 0)
+            folder.assign(1, '/');
+        else
+            folder = path.substr(0, slash);
         last = path.substr(slash + 1);
     }
 }
