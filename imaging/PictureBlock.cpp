@@ -145,8 +145,11 @@ bool PictureBlock::Layout(BitmapLayout& out) const {
     if (out.compression == kBiBitfields) {
         // The three masks follow a 40-byte header; longer headers hold them.
         const uint8_t* m = info + 40;
-        if (infoSize == kInfoHeaderSize) {
-            if (size < pos + 12) return false;
+        if (size < kFileHeaderSize + kInfoHeaderSize + 12) return false;
+        if (infoSize < kInfoHeaderSize + 12) {
+            // The masks follow the header (a header of 40 bytes, or an odd
+            // one too short to hold them).
+            if (infoSize != kInfoHeaderSize) return false;
             pos += 12;
         }
         out.masks[0] = GetU32(m);

@@ -164,6 +164,7 @@ TEST(BitmapFile, LyingHeadersAreRefusedWithoutReadingPastTheData) {
         {"unknown compression", [](auto& b) { PutU32(&b[30], 9); }, true, false},
         {"information header size huge", [](auto& b) { PutU32(&b[14], 0x10000000); }, true, false},
         {"not BM", [](auto& b) { b[0] = 'X'; }, true, false},
+        {"bit fields in a 44-byte header", [](auto& b) { PutU32(&b[14], 44); PutU16(&b[28], 32); PutU32(&b[30], 3); b.resize(60); }, true, false},
     };
     for (const Case& c : cases) {
         auto bytes = good;
