@@ -14,10 +14,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <map>
 #include <memory>
 #include <new>
-
-#include <map>
 #include <set>
 
 namespace talvix {
