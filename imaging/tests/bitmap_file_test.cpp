@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "imaging/ByteOrder.h"
 #include "imaging/PictureBlock.h"
 #include "PictureFixtures.h"
