@@ -17,6 +17,7 @@
 #include "glimra/core/CommandIds.h"
 #include "glimra/core/TransferJpeg.h"
 #include "glimra/ui/CMainFrame.h"
+#include "glimra/ui/OffUiThread.h"
 #include "imaging/FileRotation.h"
 #include "imaging/NoCasePath.h"
 #include "imaging/PictureNames.h"
@@ -314,7 +315,12 @@ void CGlimraView::RotatePicture(int mode) {
     rotateLock_ = kRotateLockAfterFailure;
     // The file as it is spelt on disk, so that it is rewritten under its own name.
     const std::string path = imaging::FindExistingPath(state_.PicturePath());
-    if (imaging::FileRotation(path, path, mode) == 0) return;
+    // The file is turned on a worker; the window keeps painting meanwhile.
+    int turned = 0;
+    frame_->setEnabled(false);
+    RunOffUiThread([&] { turned = imaging::FileRotation(path, path, mode); });
+    frame_->setEnabled(true);
+    if (turned == 0) return;
     imaging::DeleteThumbnail(path);
     DrawPicture(true);
     rotateLock_ = kRotateLockAfterTurn;
@@ -327,19 +333,19 @@ void CGlimraView::TransferPicture() {
     const std::string tempPath = MakeTransferTempFile(state_.pictureFolder);
     if (tempPath.empty()) return;
     const std::string transferName = imaging::TransferName(state_.currentFile);
-    if (PrepareTransferJpeg(picturePath, tempPath) != 0) {
-        ::unlink(tempPath.c_str());
-        return;
-    }
-    // The window keeps painting while the device link waits, but takes no
-    // commands until the transfer is over.
+    // Preparing the JPEG and the device link run on a worker: the window
+    // keeps painting but takes no commands until the transfer is over.
+    bool prepared = false;
     int result = kSendNotSupported;
-    if (services_.sendPicture) {
-        frame_->setEnabled(false);
-        result = services_.sendPicture(state_.portClass, tempPath, transferName);
-        frame_->setEnabled(true);
-    }
+    const int32_t portClass = state_.portClass;
+    frame_->setEnabled(false);
+    RunOffUiThread([&] {
+        prepared = PrepareTransferJpeg(picturePath, tempPath) == 0;
+        if (prepared && services_.sendPicture) result = services_.sendPicture(portClass, tempPath, transferName);
+    });
+    frame_->setEnabled(true);
     ::unlink(tempPath.c_str());
+    if (!prepared) return;
     if (!services_.showMessage) return;
     const QString caption = QStringLiteral("Transmission");
     switch (result) {
