@@ -416,3 +416,14 @@ TEST(GlimraProgram, NoFileNameEndsAtOnceWithZero) {
         EXPECT_EQ(WEXITSTATUS(status), 0) << args.substr(0, 20);
     }
 }
+
+// The real program start: found on PATH here, split the Windows way, not waited for.
+TEST(GlimraProgram, StartedProgramsRunDetached) {
+    GuiTestApp();
+    TestDir dir;
+    ViewServices real = CGlimraApp::DefaultServices();
+    real.startProgram("touch " + dir.File("one") + " \"" + dir.File("two words") + "\"");
+    real.startProgram("no-such-program-anywhere " + dir.File("three"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dir.Exists("one") && dir.Exists("two words"); }, 10000));
+    EXPECT_FALSE(dir.Exists("three"));
+}
