@@ -5,15 +5,14 @@
 #include "platform/qt/QtPump.h"
 
 int main(int argc, char** argv) {
-    const std::string line = glimra::JoinArguments(argc, argv);
     // Without a picture to show there is nothing to do, not even a window.
-    std::string file, folder;
-    if (!glimra::ParseGlimraCommandLine(line, file, folder)) return 0;
+    // The picture starts decoding before Qt starts up.
+    glimra::CGlimraApp viewer(glimra::CGlimraApp::DefaultServices());
+    if (!viewer.ReadCommandLine(glimra::JoinArguments(argc, argv))) return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glimra"));
-    // While a picture goes over the cable the window keeps painting.
+    // Waits of the device link on this thread keep the window painting.
     platform::QtPump pump;
-    glimra::CGlimraApp viewer;
-    if (!viewer.InitInstance(line)) return 0;
+    viewer.CreateFrame();
     return app.exec();
 }

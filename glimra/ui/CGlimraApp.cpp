@@ -50,13 +50,22 @@ void CGlimraApp::ReadIndex() {
 }
 
 bool CGlimraApp::InitInstance(const std::string& commandLine) {
+    if (!ReadCommandLine(commandLine)) return false;
+    CreateFrame();
+    return true;
+}
+
+bool CGlimraApp::ReadCommandLine(const std::string& commandLine) {
     if (!ParseGlimraCommandLine(commandLine, state_.currentFile, state_.pictureFolder)) return false;
     // The picture is decoded on the cache's worker while the window is made.
     services_.cache->Preload({state_.PicturePath()});
     ReadIndex();
+    return true;
+}
+
+void CGlimraApp::CreateFrame() {
     frame_ = std::make_unique<CMainFrame>(state_, services_);
     frame_->show();
-    return true;
 }
 
 }  // namespace glimra

@@ -20,6 +20,12 @@ public:
     // gives no file name: the program then ends at once without a window.
     bool InitInstance(const std::string& commandLine);
 
+    // The two halves of InitInstance: reading the command line and the index
+    // and starting to decode the picture (needs no Qt application yet, so the
+    // program can begin decoding before Qt starts up), then making the frame.
+    bool ReadCommandLine(const std::string& commandLine);
+    void CreateFrame();
+
     // Fills pictureNames from "Index.TMP" in the picture folder.
     void ReadIndex();
 
