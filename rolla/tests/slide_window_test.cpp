@@ -54,7 +54,7 @@ TEST(RollaWindow, CoversTheScreenAndShowsEntriesInTurn) {
     TestDir dir;
     const uint32_t colours[] = {PackRgb(255, 0, 0), PackRgb(0, 255, 0), PackRgb(0, 0, 255)};
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(SaveBitmapFile(dir.File("P" + std::to_string(i) + ".BMP"), BlockFromRgb32(Flat(64, 48, colours[i]))));
+        ASSERT_TRUE(SaveBitmapFile(dir.File("P" + std::to_string(i) + ".BMP"), BlockFromRgb32(Flat(64, 32, colours[i]))));
     }
     dir.Write("Index.TMP", std::string("P0.BMP\r\nP1.BMP\r\nP2.BMP\r\n"));  // found as "index.TMP" too
     SlideShowWindow w(Args(dir, kFitToScreen));
@@ -69,6 +69,16 @@ TEST(RollaWindow, CoversTheScreenAndShowsEntriesInTurn) {
     std::vector<int> order = {w.currentIndex()};
     QImage shot = Grab(w);
     EXPECT_EQ(shot.pixel(screen.width() / 2, screen.height() / 2), colours[0]);
+    // Fitted to the screen with the placement's black bands around it.
+    const Placement place = PlacePicture(kFitToScreen, 64, 32, screen.width(), screen.height());
+    EXPECT_EQ(shot.pixel(place.x + 1, place.y + 1), colours[0]);
+    EXPECT_EQ(shot.pixel(place.x + place.width - 2, place.y + place.height - 2), colours[0]);
+    ASSERT_TRUE(place.x > 0 || place.y > 0);  // the test pictures are 2:1, the screen is not
+    if (place.y > 0) {
+        EXPECT_EQ(shot.pixel(screen.width() / 2, place.y - 1), PackRgb(0, 0, 0));
+    } else {
+        EXPECT_EQ(shot.pixel(place.x - 1, screen.height() / 2), PackRgb(0, 0, 0));
+    }
     for (int i = 0; i < 4; ++i) {
         w.OnTimer1();
         order.push_back(w.currentIndex());
