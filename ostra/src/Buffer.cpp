@@ -9,6 +9,33 @@ Buffer::~Buffer()
     Release();
 }
 
+Buffer::Buffer(Buffer&& other) noexcept
+    : data_(other.data_)
+    , size_(other.size_)
+{
+    other.data_ = nullptr;
+    other.size_ = 0;
+}
+
+Buffer& Buffer::operator=(Buffer&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        data_ = other.data_;
+        size_ = other.size_;
+        other.data_ = nullptr;
+        other.size_ = 0;
+    }
+    return *this;
+}
+
+bool Buffer::Overlaps(const void* p, size_t size) const
+{
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(data_);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(p);
+    return data_ != nullptr && size != 0 && at < begin + size_ && begin < at + size;
+}
+
 bool Buffer::Allocate(size_t size)
 {
     Release();

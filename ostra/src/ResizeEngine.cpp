@@ -4,6 +4,7 @@
 #include "ImageFilter.h"
 
 #include <cstring>
+#include <utility>
 #include <unistd.h>
 
 namespace ostra {
@@ -131,6 +132,13 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
         WriteInt32(header + 36, 0);  // important colours
     }
 
+    // 24-bit rows are read where the caller keeps them, and that may be the
+    // previous result itself (a resize of a resize): that block then stays
+    // until this call is over, as if the input had been copied first.
+    Buffer previous;
+    if (rows24 == bits && resultPixels_.Overlaps(bits, size_t(inputBytes))) {
+        previous = std::move(resultPixels_);
+    }
     resultPixels_.Release();
     if (!resultPixels_.Allocate(size_t(resultBytes))) {
         return Failure::Memory;

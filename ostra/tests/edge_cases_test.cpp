@@ -243,3 +243,37 @@ TEST(OstraEdgeCases, ResultStaysValidUntilTheNextCall)
 }
 
 }  // namespace
+
+namespace {
+
+// The previous result may be fed back in: the input is taken in before the
+// previous result is given up, so a chain of resizes works like separate
+// calls on copies.
+TEST(OstraEdgeCases, PreviousResultCanBeResizedAgain)
+{
+    struct Step {
+        int newWidth;
+        int newHeight;
+    };
+    for (int bitCount : {24, 8}) {
+        SCOPED_TRACE(bitCount);
+        const TestBitmap bitmap = MakeRandomBitmap(48, 40, bitCount, 17);
+        std::vector<uint8_t> info = bitmap.info;
+        const uint8_t* previous = ReSize(info.data(), bitmap.bits.data(), 61, 37);
+        ASSERT_NE(previous, nullptr);
+        for (const Step& step : {Step{20, 33}, Step{20, 33}, Step{100, 9}, Step{5, 5}}) {
+            SCOPED_TRACE(testing::Message() << step.newWidth << "x" << step.newHeight);
+            const size_t bytes = OutRowBytes(ReadInt32(&info[4])) * size_t(ReadInt32(&info[8]));
+            const std::vector<uint8_t> input(previous, previous + bytes);
+            const ReferenceResize::Result expected =
+                ReferenceResize::Run(info.data(), input.data(), step.newWidth, step.newHeight);
+            const uint8_t* out = ReSize(info.data(), previous, step.newWidth, step.newHeight);
+            ASSERT_NE(out, nullptr);
+            EXPECT_EQ(std::vector<uint8_t>(out, out + expected.pixels.size()), expected.pixels);
+            EXPECT_EQ(0, std::memcmp(info.data(), expected.header.data(), 40));
+            previous = out;
+        }
+    }
+}
+
+}  // namespace
