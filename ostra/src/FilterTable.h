@@ -27,9 +27,9 @@ public:
     void Release();
 
     int phases() const { return phases_; }
-    const int32_t* Taps(int phase) const { return taps_ + phase * kStride; }
+    const int32_t* Taps(int phase) const { return taps_ + size_t(phase) * kStride; }
     // The same weights as 16-bit values, 32-byte aligned rows.
-    const int16_t* PackedTaps(int phase) const { return packed_ + phase * kStride; }
+    const int16_t* PackedTaps(int phase) const { return packed_ + size_t(phase) * kStride; }
     // False if some weight does not fit 16 bits (then only the 32-bit
     // weights may be used).
     bool fitsInt16() const { return fitsInt16_; }
