@@ -42,7 +42,6 @@ private:
     void Register(bool on);
 
     CSelkIO* io_ = nullptr;
-    bool breakRequested_ = false;
 
     QLabel* pnlTD_ = nullptr;
     QLabel* pnlRD_ = nullptr;

@@ -117,7 +117,8 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
-    bool OpenPort(int port);
+    // Opens port 1..4; `resulting` receives the port open afterwards (0: none).
+    bool OpenPort(int port, int* resulting);
     void FillGrid();
     void ClearGrid();
     void SelectRow(int row);
