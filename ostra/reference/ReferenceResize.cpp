@@ -100,7 +100,17 @@ ReferenceResize::Result ReferenceResize::Run(const uint8_t* info, const uint8_t*
     const int width = ReadInt32(info + 4);
     const int height = ReadInt32(info + 8);
     const int bitCount = info[14] | info[15] << 8;
-    if (width <= 0 || height <= 0 || newWidth <= 0 || newHeight <= 0) {
+    // The picture is taken in before the new size is used: its size first,
+    // then its bit depth, then the size asked for.
+    if (width <= 0 || height <= 0) {
+        result.outcome = Outcome::MemoryError;
+        return result;
+    }
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24) {
+        result.outcome = Outcome::FormatError;
+        return result;
+    }
+    if (newWidth <= 0 || newHeight <= 0) {
         result.outcome = Outcome::MemoryError;
         return result;
     }

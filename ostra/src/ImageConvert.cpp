@@ -15,6 +15,11 @@ inline void PutColour(const uint8_t* palette, unsigned index, uint8_t* out)
 
 }  // namespace
 
+bool ImageConvert::Supported(int bitCount)
+{
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24;
+}
+
 uint64_t ImageConvert::InputRowBytes(int width, int bitCount)
 {
     return (uint64_t(width) * uint64_t(bitCount) + 31) / 32 * 4;

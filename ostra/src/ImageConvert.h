@@ -8,6 +8,8 @@ namespace ostra {
 
 class ImageConvert {
 public:
+    // True for the bit depths the library reads: 1, 4, 8 and 24.
+    static bool Supported(int bitCount);
     // Bytes of one input row: (width × bitCount + 31) / 32 × 4.
     static uint64_t InputRowBytes(int width, int bitCount);
     // Bytes of one 24-bit row padded to 4 bytes: width × 3 + width mod 4.

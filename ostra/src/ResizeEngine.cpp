@@ -89,23 +89,35 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     const int32_t height = ReadInt32(header + 8);
     const int bitCount = header[14] | header[15] << 8;
 
-    // Sizes that are not positive, or whose buffers would not fit in memory
-    // (or would wrap the size arithmetic), are refused before anything is
+    // The steps take in the picture first (its working copy, and the
+    // judgement of its bit depth), and only then use the new size. Sizes
+    // that are not positive, or whose buffers would not fit in memory (or
+    // would wrap the size arithmetic), are refused before anything is
     // allocated.
-    if (width <= 0 || height <= 0 || newWidth <= 0 || newHeight <= 0) {
+    if (width <= 0 || height <= 0) {
         return Failure::Memory;
     }
     // The input itself must fit as well: a header that claims more than
     // the machine can hold does not describe pixels in memory.
+    const uint64_t limit = MemoryLimit();
     const uint64_t inputBytes = MultiplyCapped(ImageConvert::InputRowBytes(width, bitCount), uint64_t(height));
     const uint64_t copyBytes = bitCount == 24 ? 0 : MultiplyCapped(ImageConvert::Row24Bytes(width), uint64_t(height));
-    const uint64_t resultBytes = MultiplyCapped(ImageConvert::Row24Bytes(newWidth), uint64_t(newHeight));
     uint64_t total = AddCapped(inputBytes, copyBytes);
+    if (total > limit) {
+        return Failure::Memory;
+    }
+    if (!ImageConvert::Supported(bitCount)) {
+        return Failure::Format;
+    }
+    if (newWidth <= 0 || newHeight <= 0) {
+        return Failure::Memory;
+    }
+    const uint64_t resultBytes = MultiplyCapped(ImageConvert::Row24Bytes(newWidth), uint64_t(newHeight));
     total = AddCapped(total, resultBytes);
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(width, newWidth)));
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(height, newHeight)));
     total = AddCapped(total, ImageFilter::RowBufferBytes(width, newWidth));
-    if (total > MemoryLimit()) {
+    if (total > limit) {
         return Failure::Memory;
     }
 

@@ -1,6 +1,7 @@
 // Sizes that cannot be served and input that cannot be read give the
 // memory or format message and NULL; nothing is allocated or written.
 #include "OstraInternal.h"
+#include "ReferenceResize.h"
 #include "TestImages.h"
 #include "ostra/ReSize.h"
 
@@ -76,6 +77,41 @@ TEST_F(OstraSafety, SizesThatCannotBeServedGiveTheMemoryMessage)
         SCOPED_TRACE(c.what);
         std::vector<uint8_t> info = MakeInfo(c.width, c.height, c.bitCount);
         EXPECT_EQ(Refused(info, bits.data(), c.newWidth, c.newHeight), memoryLine_);
+        SetUp();
+    }
+}
+
+// The picture is taken in (and its bit depth judged) before the new size is
+// used: an unsupported depth gives the format message whatever size is asked
+// for, while a source too large to take in gives the memory message first.
+TEST_F(OstraSafety, BitDepthIsJudgedBeforeTheNewSize)
+{
+    struct Order {
+        const char* what;
+        int width;
+        int height;
+        int bitCount;
+        int newWidth;
+        int newHeight;
+        bool memory;
+    };
+    const Order cases[] = {
+        {"zero new width", 8, 8, 16, 0, 8, false},
+        {"negative new height", 8, 8, 32, 8, -1, false},
+        {"huge result", 8, 8, 16, INT_MAX, INT_MAX, false},
+        {"zero source width", 0, 8, 16, 8, 8, true},
+        {"huge source", INT_MAX, INT_MAX, 16, 8, 8, true},
+    };
+    const std::vector<uint8_t> bits(64 * 8, 0);
+    for (const Order& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> info = MakeInfo(c.width, c.height, c.bitCount);
+        EXPECT_EQ(Refused(info, bits.data(), c.newWidth, c.newHeight), c.memory ? memoryLine_ : formatLine_);
+        if (c.width > 0 && c.width < 100) {
+            using ostra_reference::ReferenceResize;
+            EXPECT_EQ(ReferenceResize::Run(info.data(), bits.data(), c.newWidth, c.newHeight).outcome,
+                      c.memory ? ReferenceResize::Outcome::MemoryError : ReferenceResize::Outcome::FormatError);
+        }
         SetUp();
     }
 }
