@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "FakeDevice.h"
 #include "platform/FileTime.h"
 #include "platform/Tick.h"
@@ -45,6 +47,12 @@ struct Card {
 FakeDevice::Answer Always(std::vector<uint8_t> payload, uint8_t code = 0x06)
 {
     return [payload, code](const std::vector<uint8_t>&) { return Frame(code, payload); };
+}
+
+uint32_t GetLe32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
 }
 
 std::vector<uint8_t> Bytes(const std::string& s)
@@ -267,4 +275,69 @@ TEST(FileOpe, AttemptCountOfOne)
     card.ope.SetAttemptCount(3);
     EXPECT_FALSE(card.ope.Format());
     EXPECT_EQ(card.device.Requests().size(), 4u);
+}
+
+// Well-framed replies with arbitrary payloads of arbitrary length: every
+// decoder stays inside the reply and inside the caller's buffers.
+TEST(FileOpe, ArbitraryPayloadsStayInsideTheirBounds)
+{
+    std::mutex mutex;
+    std::vector<uint8_t> payload;
+    Card card([&](const std::vector<uint8_t>&) {
+        std::lock_guard lock(mutex);
+        return Frame(0x06, payload);
+    });
+    card.ope.SetAttemptCount(1);
+    uint32_t seed = 20240611;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<uint8_t>(seed >> 16);
+    };
+    for (int round = 0; round < 24; ++round) {
+        {
+            std::lock_guard lock(mutex);
+            payload.resize(static_cast<size_t>(next()) + (round % 2 ? 0 : next()));  // 0..510 bytes
+            for (uint8_t& b : payload)
+                b = next();
+            if (round % 3 == 0 && payload.size() >= 8) {
+                // A READ reply whose n matches what it carries.
+                const uint32_t n = static_cast<uint32_t>(payload.size() - 8);
+                payload[4] = static_cast<uint8_t>(n);
+                payload[5] = static_cast<uint8_t>(n >> 8);
+                payload[6] = payload[7] = 0;
+            }
+        }
+        const size_t length = payload.size();
+
+        std::vector<uint8_t> image(32 + 4096 + 32, 0xEE);
+        uint32_t count = 12345;
+        const bool read = card.ope.Read(1, image.data() + 32, 0, 4096, count);
+        EXPECT_TRUE(read || round % 3 != 0 || length < 8);
+        if (read) {
+            ASSERT_GE(length, 8u);
+            EXPECT_LE(count, length - 8);
+            EXPECT_TRUE(std::equal(image.begin() + 32, image.begin() + 32 + count, payload.begin() + 8));
+        } else {
+            EXPECT_EQ(count, 12345u);  // accepted but not taken: count untouched
+        }
+        EXPECT_EQ(image[31], 0xEE);
+        EXPECT_EQ(image[32 + 4096], 0xEE);
+
+        platform::FindData fd;
+        const int handle = card.ope.FindFirst(0, "M:\\*.*", &fd);
+        EXPECT_EQ(handle, length ? payload[0] : 0);
+        EXPECT_LE(fd.cFileName.size(), 259u);
+        EXPECT_LE(fd.cFileName.size(), length > 18 ? length - 18 : 0);
+        const int more = card.ope.FindNext(1, &fd);
+        EXPECT_EQ(more, length && payload[0] ? 1 : 0);
+
+        EXPECT_EQ(card.ope.GetVolume(), length >= 6);
+        EXPECT_LT(card.ope.VolumeLabel().size(), FileOpe::kVolumeRecordSize - 6 + 1);
+        EXPECT_EQ(card.ope.GetStatus(), length >= 4);
+        uint32_t free[4];
+        EXPECT_EQ(card.ope.GetFreeSpace(free), length >= 16);
+        uint8_t error = 0;
+        const uint32_t opened = card.ope.Open("M:\\A", kOpenRead, error);
+        EXPECT_EQ(opened, length >= 5 && payload[0] == 0 ? GetLe32(payload.data() + 1) : 0u);
+    }
 }

@@ -257,6 +257,30 @@ TEST_F(Session, EndToEndAt115200)
     EXPECT_TRUE(selk.TransactRetry(2));
 }
 
+// The switch into file-transfer mode and back, as bytes on the line and with
+// its spacing: the broadcast holds the next command back 80 ms, and the first
+// file-transfer request follows "|p" only after the 50 ms settling wait.
+TEST_F(Session, ModeSwitchPutsTheseBytesOnTheLine)
+{
+    Start();
+    ASSERT_TRUE(Enter());
+    ASSERT_TRUE(ope.LeaveTransferMode());
+    usleep(20000);
+    EXPECT_EQ(sim->Frames("pc", "selk"), (std::vector<std::string>{"FF FF 04 7C 56 70 00 00 00 00 3C",
+                                                                   "FF FF 7F 7C 4F 03 00 00 00 00 35",
+                                                                   "FF FF 04 7C 70 53 58 46 50 31 20"}));
+    EXPECT_EQ(sim->Frames("pc", "xfer"),
+              (std::vector<std::string>{"16 13 04 00 00 C2 01 00 03 F3", "16 11 00 00 03 2A", "16 1B 00 00 03 34"}));
+    std::vector<long long> times;
+    for (const auto& e : sim->ReadLog())
+        if (e.dir == "pc")
+            times.push_back(e.t);
+    ASSERT_EQ(times.size(), 6u);
+    EXPECT_LT(times[1] - times[0], 78);  // "|Vp" was answered: "|O" at once
+    EXPECT_GE(times[2] - times[1], 75);  // after the broadcast: 80 ms
+    EXPECT_GE(times[3] - times[2], 45);  // after "|p": 50 ms
+}
+
 TEST_F(Session, EnterFailsForADeviceWithoutCard)
 {
     Start({"--device", "id=6"});
@@ -346,6 +370,27 @@ TEST_F(Session, FinalRefusalAndAClosedLineEndOperations)
         EXPECT_NE(ope.fileIO().lastResult(), XFER_OK);
         EXPECT_LT(platform::TicksSince(start), 8000u);
     }
+}
+
+// The emulator is killed in the middle of a card session: every operation
+// fails with a result code, within the retry and recovery limits.
+TEST_F(Session, VanishedDeviceMidSessionGivesFailuresWithoutHanging)
+{
+    Start();
+    ASSERT_TRUE(Enter());
+    ope.SetAttemptCount(1);
+    sim->Kill();
+    const uint32_t start = platform::GetTickCount();
+    EXPECT_FALSE(ope.GetStatus());
+    EXPECT_NE(ope.fileIO().lastResult(), XFER_OK);
+    EXPECT_EQ(ope.status(), (std::array<uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_FALSE(ope.LeaveTransferMode());  // END goes unanswered three times
+    EXPECT_LT(platform::TicksSince(start), 9000u);
+    EXPECT_EQ(selk.readTimeoutConstant(), 80);
+    const uint8_t sense[7] = {0x7C, 0x4E, 0x20, 0, 0, 0, 0};
+    selk.SetCommand(4, sense);
+    const int result = selk.Transact();
+    EXPECT_TRUE(result == SELK_ERR_NOREPLY || result == SELK_ERR_WRITE) << result;
 }
 
 TEST(RegistryDeviceSelection, ReadsTheDialogsValues)

@@ -220,3 +220,76 @@ TEST(SelkSimBus, BadCommandLineIsReported)
     EXPECT_FALSE(sim.Start());
     EXPECT_NE(sim.startError().find("bad device option"), std::string::npos) << sim.startError();
 }
+
+namespace {
+
+std::vector<uint8_t> Hex(const std::string& text)
+{
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i + 1 < text.size(); i += 3)
+        out.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+void SetSpeed(int fd, speed_t speed)
+{
+    termios t{};
+    tcgetattr(fd, &t);
+    cfsetspeed(&t, speed);
+    tcsetattr(fd, TCSANOW, &t);
+}
+
+}  // namespace
+
+// The device side of the mode switch and of the file-transfer frames, byte
+// for byte, with frames written out by hand rather than by any client code.
+TEST(SelkSimBus, PlaysTheModeSwitchAndTransferFramesByteForByte)
+{
+    char tmpl[] = "/tmp/simswitch-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string card = tmpl;
+    {
+        SelkSimProcess sim({"--device", "id=4,card=" + card});
+        ASSERT_TRUE(sim.Start()) << sim.startError();
+        Pc pc(sim.linkPath());
+        ASSERT_GE(pc.fd, 0);
+
+        // "|p" before the device was prepared: refused.
+        pc.Send(Hex("FF FF 04 7C 70 53 58 46 50 31 20"));
+        auto reply = pc.Receive(11, 1000);
+        ASSERT_EQ(reply.size(), 11u);
+        EXPECT_EQ(reply[3], 0x01);
+
+        pc.Send(Hex("FF FF 04 7C 56 70 00 00 00 00 3C"));  // "|Vp"
+        reply = pc.Receive(11, 1000);
+        ASSERT_EQ(reply.size(), 11u);
+        EXPECT_EQ(reply[3], 0x03);
+        pc.Send(Hex("FF FF 7F 7C 4F 03 00 00 00 00 35"));  // "|O" 03 to everyone
+        EXPECT_TRUE(pc.Receive(1, 150).empty());
+        pc.Send(Hex("FF FF 04 7C 70 53 58 46 50 31 20"));  // "|p" SXFP1
+        reply = pc.Receive(11, 1000);
+        ASSERT_EQ(reply.size(), 11u);
+        EXPECT_EQ(reply[3], 0x03);
+
+        // File-transfer frames at 9600 bit/s.
+        pc.Send(Hex("16 00 00 00 03 19"));  // NOP
+        EXPECT_EQ(pc.Receive(6, 1000), Hex("16 06 00 00 03 1F"));
+        pc.Send(Hex("16 11 00 00 03 2A"));  // GET STATUS
+        EXPECT_EQ(pc.Receive(10, 1000), Hex("16 06 04 00 00 01 00 01 03 25"));
+        pc.Send(Hex("16 11 00 00 03 2B"));  // wrong sum: ignored
+        EXPECT_TRUE(pc.Receive(1, 700).empty());
+        pc.Send(Hex("16 13 04 00 00 C2 01 00 03 F3"));  // SET RATE 115200, answered at 9600
+        EXPECT_EQ(pc.Receive(6, 1000), Hex("16 06 00 00 03 1F"));
+        SetSpeed(pc.fd, B115200);
+        pc.Send(Hex("16 00 00 00 03 19"));
+        EXPECT_EQ(pc.Receive(6, 1000), Hex("16 06 00 00 03 1F"));
+        pc.Send(Hex("16 1B 00 00 03 34"));  // END
+        EXPECT_EQ(pc.Receive(6, 1000), Hex("16 06 00 00 03 1F"));
+
+        // Back in device-control mode at 9600 bit/s.
+        SetSpeed(pc.fd, B9600);
+        pc.Send(Hex("FF FF 04 7C 4E 20 00 00 00 00 14"));  // "|N "
+        EXPECT_EQ(pc.Receive(11, 1000), Hex("FC FF 04 03 01 00 00 00 00 00 7D"));
+    }
+    std::filesystem::remove_all(card);
+}
