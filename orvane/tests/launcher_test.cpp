@@ -237,6 +237,28 @@ TEST_F(LauncherTest, Item2WithoutKeysStartsRekamInTheLauncherFolderAndStoresBoth
     EXPECT_EQ(StartedPrograms().size(), 1u);
 }
 
+TEST_F(LauncherTest, ComingBackAfterAProgramShowsTheWelcomePictureAndKeepsTheFocus)
+{
+    TfrmMain& frm = Make();
+    QTest::keyClick(&frm, Qt::Key_Right);
+    QTest::keyClick(&frm, Qt::Key_Right);
+    ASSERT_EQ(frm.focusItem(), 2);
+    ASSERT_EQ(frm.imgText->picture().cacheKey(), frm.descriptionPicture(2).cacheKey());
+    QTest::keyClick(&frm, Qt::Key_Return);
+    ASSERT_EQ(frm.runningItem(), 2);
+    ASSERT_TRUE(WaitForStarts(1));
+    ASSERT_TRUE(StopLastAndWaitForEnd());
+    EXPECT_TRUE(frm.isVisible());
+    EXPECT_EQ(frm.imgText->picture().cacheKey(), frm.descriptionPicture(0).cacheKey());
+    EXPECT_EQ(frm.focusItem(), 2);
+    EXPECT_EQ(VisibleHovers(frm), std::vector<int>{2});
+    // Moving within the focused zone changes nothing; another item shows its own picture.
+    MoveMouse(frm.Image1, 300, 150);
+    EXPECT_EQ(frm.imgText->picture().cacheKey(), frm.descriptionPicture(0).cacheKey());
+    QTest::keyClick(&frm, Qt::Key_Right);
+    EXPECT_EQ(frm.imgText->picture().cacheKey(), frm.descriptionPicture(3).cacheKey());
+}
+
 TEST_F(LauncherTest, StoredKeysChooseTheProgramAndFolder)
 {
     fs::create_directories(dir_ / "Other");

@@ -212,13 +212,10 @@ void TfrmMain::resizeEvent(QResizeEvent* event)
 void TfrmMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // FormShow: the picture shown before anything is focused. Only on the
-    // first show; coming back after a program keeps the current picture.
-    static const char* const kShownOnce = "orvaneShownOnce";
-    if (!property(kShownOnce).toBool()) {
-        setProperty(kShownOnce, true);
-        imgText->SetPicture(descriptions_[0]);
-    }
+    // FormShow, at every show (also when the menu comes back after a
+    // program): the description area shows the welcome picture; the focus
+    // and its hover picture stay as they were.
+    imgText->SetPicture(descriptions_[0]);
     activateWindow();
     setFocus();
 }
