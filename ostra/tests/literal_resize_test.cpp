@@ -313,6 +313,34 @@ TEST(OstraLiteral, AllVersionsGiveTheBytesOfTheWrittenSteps)
     }
 }
 
+// Many small random sizes on both sides of the filter's 15 taps, up and
+// down, where nearly every output sample reaches into the border.
+TEST(OstraLiteral, SmallRandomSizesGiveTheBytesOfTheWrittenSteps)
+{
+    std::mt19937 random(2024);
+    const int depths[] = {1, 4, 8, 24};
+    for (int n = 0; n < 300; ++n) {
+        const Case c{int(random() % 40) + 1, int(random() % 40) + 1, int(random() % 40) + 1, int(random() % 40) + 1};
+        const int bitCount = depths[random() % 4];
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << bitCount << " -> " << c.newWidth << "x"
+                                        << c.newHeight);
+        const ostra_test::TestBitmap bitmap = MakePicture(c.width, c.height, bitCount, uint32_t(n));
+        const Literal expected = LiteralResize(bitmap.info.data(), bitmap.bits.data(), c.newWidth, c.newHeight);
+        const ReferenceResize::Result reference =
+            ReferenceResize::Run(bitmap.info.data(), bitmap.bits.data(), c.newWidth, c.newHeight);
+        ASSERT_EQ(reference.pixels, expected.pixels) << "straightforward version";
+        for (KernelPath path : AvailablePaths()) {
+            ASSERT_TRUE(ostra::TheEngine().SetKernelPath(path));
+            std::vector<uint8_t> info = bitmap.info;
+            const uint8_t* out = ReSize(info.data(), bitmap.bits.data(), c.newWidth, c.newHeight);
+            ASSERT_NE(out, nullptr);
+            ASSERT_EQ(std::vector<uint8_t>(out, out + expected.pixels.size()), expected.pixels) << "path " << int(path);
+            ASSERT_EQ(0, std::memcmp(info.data(), expected.header.data(), 40));
+        }
+    }
+    ostra::TheEngine().SetKernelPath(ostra::BestKernelPath());
+}
+
 // Weights worked out separately, in double arithmetic outside this code
 // base, for a few size pairs.
 TEST(OstraLiteral, FilterTablesHoldTheWorkedOutWeights)
