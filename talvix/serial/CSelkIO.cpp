@@ -41,7 +41,9 @@ void CSelkIO::SetCommand(int id, const uint8_t command[7])
     if (!WaitWhileBusy())
         busy_.store(false);  // a transaction that hangs on is overtaken
     std::memcpy(commandFrame + 3, command, 7);
-    commandFrame[2] = static_cast<uint8_t>(id);
+    // A number that does not fit in the ID byte addresses nobody (Transact
+    // refuses ID 0), never the device its low byte happens to name.
+    commandFrame[2] = (id >= 0 && id <= 255) ? static_cast<uint8_t>(id) : 0;
 }
 
 int CSelkIO::Finish(int result)

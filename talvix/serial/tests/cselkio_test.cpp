@@ -110,12 +110,13 @@ TEST(CSelkIO, InvalidIdIsRefusedWithoutTraffic)
     NotifyQueue queue;
     std::vector<int32_t> results;
     line.io.SetNotifyWindow({[&](uint32_t, int32_t l) { results.push_back(l); }, queue.Executor()});
-    for (int id : {0, 128, 255}) {
+    // 261 and -251 would name device 5 by their low byte.
+    for (int id : {0, 128, 255, 261, -251}) {
         line.io.SetCommand(id, kSense);
         EXPECT_EQ(line.io.Transact(), SELK_ERR_ID) << id;
     }
     queue.RunPending();
-    EXPECT_EQ(results, (std::vector<int32_t>{6, 6, 6}));
+    EXPECT_EQ(results, (std::vector<int32_t>{6, 6, 6, 6, 6}));
     usleep(50000);
     EXPECT_TRUE(line.sim.Frames("pc").empty());
     EXPECT_FALSE(line.io.TransactRetry(3));
