@@ -2,10 +2,10 @@
 
 #include "ImageConvert.h"
 #include "ImageFilter.h"
+#include "MemoryLimit.h"
 
 #include <cstring>
 #include <utility>
-#include <unistd.h>
 
 namespace ostra {
 namespace {
@@ -35,19 +35,6 @@ uint64_t AddCapped(uint64_t a, uint64_t b)
 uint64_t MultiplyCapped(uint64_t a, uint64_t b)
 {
     return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b;
-}
-
-// The most one call may hold at once: what the machine's memory could hold,
-// and never more than a pointer difference can span.
-uint64_t MemoryLimit()
-{
-    uint64_t limit = uint64_t(PTRDIFF_MAX);
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0 && uint64_t(pages) <= limit / uint64_t(pageSize)) {
-        limit = uint64_t(pages) * uint64_t(pageSize);
-    }
-    return limit;
 }
 
 }  // namespace
@@ -99,11 +86,10 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     }
     // The input itself must fit as well: a header that claims more than
     // the machine can hold does not describe pixels in memory.
-    const uint64_t limit = MemoryLimit();
     const uint64_t inputBytes = MultiplyCapped(ImageConvert::InputRowBytes(width, bitCount), uint64_t(height));
     const uint64_t copyBytes = bitCount == 24 ? 0 : MultiplyCapped(ImageConvert::Row24Bytes(width), uint64_t(height));
     uint64_t total = AddCapped(inputBytes, copyBytes);
-    if (total > limit) {
+    if (!MemoryLimit::Fits(total)) {
         return Failure::Memory;
     }
     if (!ImageConvert::Supported(bitCount)) {
@@ -117,7 +103,7 @@ ResizeEngine::Failure ResizeEngine::Run(uint8_t* info, const uint8_t* bits, int3
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(width, newWidth)));
     total = AddCapped(total, FilterTable::BytesFor(FilterTable::ReducePhases(height, newHeight)));
     total = AddCapped(total, ImageFilter::RowBufferBytes(width, newWidth));
-    if (total > limit) {
+    if (!MemoryLimit::Fits(total)) {
         return Failure::Memory;
     }
 

@@ -1,5 +1,6 @@
 // Sizes that cannot be served and input that cannot be read give the
 // memory or format message and NULL; nothing is allocated or written.
+#include "MemoryLimit.h"
 #include "OstraInternal.h"
 #include "ReferenceResize.h"
 #include "TestImages.h"
@@ -131,6 +132,30 @@ TEST_F(OstraSafety, WorksAgainAfterAFailure)
     Refused(info, good_.bits.data(), 0, 0);
     info = good_.info;
     EXPECT_NE(ReSize(info.data(), good_.bits.data(), 3, 3), nullptr);
+}
+
+TEST(OstraMemoryLimit, ReadsAvailableMemoryAndFreeSwap)
+{
+    struct Case {
+        const char* text;
+        uint64_t bytes;
+    };
+    const Case cases[] = {
+        {"MemTotal:       24000000 kB\nMemFree:  1000 kB\nMemAvailable:   21828336 kB\nSwapTotal: 0 kB\nSwapFree:  0 kB\n",
+         21828336ull * 1024},
+        {"MemAvailable: 1000 kB\nSwapFree: 24 kB", 1024ull * 1024},
+        {"MemTotal: 5000 kB\nMemFree: 100 kB\n", 0},           // an old system that does not say
+        {"MemAvailableX: 7 kB\nMemAvailable: 8 kB\n", 8192},  // whole names only
+        {"MemAvailable: kB\n", 0},
+        {"", 0},
+        {"MemAvailable: 99999999999999999999999 kB\n", 0},     // not a number we can hold
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ostra::MemoryLimit::AvailableFromMeminfo(c.text), c.bytes) << c.text;
+    }
+    EXPECT_TRUE(ostra::MemoryLimit::Fits(1 << 20));
+    EXPECT_FALSE(ostra::MemoryLimit::Fits(UINT64_MAX));
+    EXPECT_FALSE(ostra::MemoryLimit::Fits(uint64_t(PTRDIFF_MAX) + 1));
 }
 
 TEST(OstraErrorTexts, JapaneseLocalesGetJapaneseTexts)
