@@ -444,6 +444,13 @@ int TfrmSelkDev::IndexOfID(int id) const
 void TfrmSelkDev::FormShow()
 {
     LoadDevices();
+    // Shown before anyone loaded the devices (no port was open, no device
+    // known): Cancel goes back to the stored set-up just loaded, instead of
+    // wiping the stored port and current device.
+    if (rememberedPort_ == 0 && io_.IsOpen())
+        rememberedPort_ = io_.portNumber();
+    if (rememberedId_ == 0)
+        rememberedId_ = currentId_;
     RefreshDevices();
     CopyCommittedToWorking();
     FillGrid();
