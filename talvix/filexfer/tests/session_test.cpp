@@ -255,6 +255,9 @@ TEST_F(Session, EndToEndAt115200)
     const uint8_t sense[7] = {0x7C, 0x4E, 0x20, 0, 0, 0, 0};
     selk.SetCommand(4, sense);
     EXPECT_TRUE(selk.TransactRetry(2));
+    usleep(20000);
+    EXPECT_TRUE(sim->Frames("pc", "garbage").empty());
+    EXPECT_TRUE(sim->Frames("pc", "noise").empty());
 }
 
 // The switch into file-transfer mode and back, as bytes on the line and with
@@ -279,6 +282,9 @@ TEST_F(Session, ModeSwitchPutsTheseBytesOnTheLine)
     EXPECT_LT(times[1] - times[0], 78);  // "|Vp" was answered: "|O" at once
     EXPECT_GE(times[2] - times[1], 75);  // after the broadcast: 80 ms
     EXPECT_GE(times[3] - times[2], 45);  // after "|p": 50 ms
+    // Nothing else went out: no stray byte, nothing at the wrong speed.
+    EXPECT_TRUE(sim->Frames("pc", "garbage").empty());
+    EXPECT_TRUE(sim->Frames("pc", "noise").empty());
 }
 
 TEST_F(Session, EnterFailsForADeviceWithoutCard)
