@@ -73,7 +73,7 @@ MenuModel::KeyResult MenuModel::OnKey(int vk) const
 
 bool MenuModel::IsExitPoint(int x, int y)
 {
-    return x > 528 && x < 609 && y > 376 && y < 451 && x + y > 970;
+    return x > kExitLeft && x < kExitRight && y > kExitTop && y < kExitBottom && x + y > kExitSum;
 }
 
 }  // namespace orvane

@@ -58,7 +58,13 @@ public:
     // A click on the description picture in panel coordinates.
     static int TextToPanelX(int x) { return x + 387; }
     static int TextToPanelY(int y) { return y + 239; }
-    // The Quit corner: the lower-right triangle of the description area.
+    // The Quit corner: the lower-right triangle of the description area,
+    // kExitLeft < x < kExitRight, kExitTop < y < kExitBottom, x + y > kExitSum.
+    static constexpr int kExitLeft = 528;
+    static constexpr int kExitRight = 609;
+    static constexpr int kExitTop = 376;
+    static constexpr int kExitBottom = 451;
+    static constexpr int kExitSum = 970;
     static bool IsExitPoint(int x, int y);
 
 private:

@@ -1,5 +1,7 @@
 #include "orvane/ui/MenuArt.h"
 
+#include "orvane/launch/MenuModel.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -56,6 +58,18 @@ QRect CardRect(int item)
 {
     const QRect r = MenuArt::HoverRect(item);
     return item <= 3 ? r.adjusted(6, 5, -6, -5) : r.adjusted(4, 4, -4, -4);
+}
+
+// The region whose clicks quit, in description-picture coordinates: the
+// click rule of the menu model, taken over pixel by pixel (a pixel quits
+// when its own click point does).
+QRectF QuitRegionBounds()
+{
+    const double left = MenuModel::kExitLeft + 1 - MenuModel::TextToPanelX(0);
+    const double right = MenuModel::kExitRight - MenuModel::TextToPanelX(0);
+    const double top = MenuModel::kExitTop + 1 - MenuModel::TextToPanelY(0);
+    const double bottom = MenuModel::kExitBottom - MenuModel::TextToPanelY(0);
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
 // The menu background in panel coordinates.
@@ -311,32 +325,57 @@ void PaintButton(QPainter& p, int item, bool lit)
     }
 }
 
+// The description area as drawn: a rounded panel whose lower-right corner
+// is square, so that the Quit corner fills it. Its right and bottom edges
+// are the edges of the region whose clicks quit.
+// The slanted side of the Quit corner: a pixel quits when the coordinates of
+// its click point add up to more than the limit, so the line runs half a
+// pixel past the last pixel that does not.
+QLineF QuitSlant()
+{
+    const QRectF b = QuitRegionBounds();
+    const double sum = MenuModel::kExitSum + 1 - MenuModel::TextToPanelX(0) - MenuModel::TextToPanelY(0) + 0.5;
+    return QLineF(QPointF(b.left(), sum - b.left()), QPointF(sum - b.top(), b.top()));
+}
+
+QRectF TextPanelRect()
+{
+    const QRectF quit = QuitRegionBounds();
+    return QRectF(0.5, 0.5, quit.right() - 1.0, quit.bottom() - 1.0);
+}
+
+QPainterPath TextPanelPath()
+{
+    const QRectF r = TextPanelRect();
+    QPainterPath rounded;
+    rounded.addRoundedRect(r, 10, 10);
+    QPainterPath corner;
+    corner.addRect(QRectF(r.center(), r.bottomRight()));
+    return rounded.united(corner).simplified();
+}
+
 // The Quit corner of the description area, in the description picture's
-// coordinates: the lower-right triangle of the 231x214 area.
+// coordinates: exactly the points whose click quits (MenuArt::QuitCornerPath).
 void PaintQuitCorner(QPainter& p, bool pressed)
 {
     p.save();
-    QPainterPath panel;
-    panel.addRoundedRect(QRectF(0.5, 0.5, 230, 213), 10, 10);
-    p.setClipPath(panel);
-    QPainterPath tri;
-    tri.moveTo(139, 213);
-    tri.lineTo(230, 213);
-    tri.lineTo(230, 122);
-    tri.closeSubpath();
-    QLinearGradient red(QPointF(185, 170), QPointF(230, 213));
+    const QPainterPath corner = MenuArt::QuitCornerPath();
+    const QRectF bounds = corner.boundingRect();
+    QLinearGradient red(bounds.center(), bounds.bottomRight());
     red.setColorAt(0.0, pressed ? kQuitRed.darker(150) : kQuitRed.lighter(115));
     red.setColorAt(1.0, pressed ? kQuitRed.darker(220) : kQuitRed.darker(130));
-    p.setPen(QPen(pressed ? QColor(255, 120, 120) : QColor(255, 190, 190, 160), 1.2));
+    p.setPen(Qt::NoPen);
     p.setBrush(red);
-    p.drawPath(tri);
-    p.save();
-    p.translate(199, 190);
+    p.drawPath(corner);
+    // A light edge along the slant.
+    p.setPen(QPen(pressed ? QColor(255, 120, 120) : QColor(255, 190, 190, 160), 1.2));
+    p.drawLine(QuitSlant());
+    // The label in the middle of the corner, along the slant.
+    p.translate(bounds.right() - 27, bounds.bottom() - 25);
     p.rotate(-45);
     p.setPen(QColor(255, 255, 255));
     p.setFont(UiFont(14, true));
     p.drawText(QRectF(-40, -10, 80, 20), Qt::AlignCenter, QStringLiteral("Quit"));
-    p.restore();
     p.restore();
 }
 
@@ -350,20 +389,21 @@ void PaintBackgroundBehindText(QPainter& p)
     p.restore();
 }
 
-void PaintTextPanel(QPainter& p, const QRectF& r)
+void PaintTextPanel(QPainter& p)
 {
+    const QRectF r = TextPanelRect();
     QLinearGradient fill(r.topLeft(), r.bottomLeft());
     fill.setColorAt(0.0, QColor(22, 30, 48));
     fill.setColorAt(1.0, QColor(10, 13, 22));
     p.setPen(QPen(QColor(120, 170, 255, 90), 1.2));
     p.setBrush(fill);
-    p.drawRoundedRect(r, 10, 10);
+    p.drawPath(TextPanelPath());
 }
 
 void PaintDescription(QPainter& p, int item)
 {
     const ItemLook& look = kItems[item];
-    PaintTextPanel(p, QRectF(0.5, 0.5, 230, 213));
+    PaintTextPanel(p);
     p.fillRect(QRectF(14, 16, 4, 44), look.accent);
     p.setPen(kInk);
     p.setFont(UiFont(item == 0 ? 20 : 18, true));
@@ -379,8 +419,8 @@ void PaintDescription(QPainter& p, int item)
     }
     p.setPen(kInk);
     p.setFont(UiFont(11));
-    p.drawText(QRectF(14, 92, 205, 18), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(look.line1));
-    p.drawText(QRectF(14, 110, 205, 18), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(look.line2));
+    p.drawText(QRectF(14, 92, 200, 18), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(look.line1));
+    p.drawText(QRectF(14, 110, 200, 18), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(look.line2));
     p.setPen(kDimInk);
     p.setFont(UiFont(10));
     p.drawText(QRectF(14, 150, 130, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
@@ -408,6 +448,16 @@ QRect MenuArt::HoverRect(int item)
     case 6: return {252, 318, 88, 87};
     default: return {};
     }
+}
+
+QPainterPath MenuArt::QuitCornerPath()
+{
+    const QRectF b = QuitRegionBounds();
+    const QLineF slant = QuitSlant();
+    QPainterPath path;
+    path.addPolygon(QPolygonF{b.bottomLeft(), slant.p1(), slant.p2(), b.topRight(), b.bottomRight()});
+    path.closeSubpath();
+    return path;
 }
 
 QPixmap MenuArt::MenuPicture()
@@ -460,15 +510,15 @@ QPixmap MenuArt::ExitPicture()
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     PaintBackgroundBehindText(p);
-    PaintTextPanel(p, QRectF(0.5, 0.5, 230, 213));
+    PaintTextPanel(p);
     p.setPen(kInk);
     p.setFont(UiFont(20, true));
-    p.drawText(QRectF(14, 40, 200, 30), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Good-bye"));
+    p.drawText(QRectF(8, 40, 206, 30), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Good-bye"));
     p.setPen(kDimInk);
     p.setFont(JapaneseFont(13));
-    p.drawText(QRectF(14, 72, 200, 22), Qt::AlignHCenter | Qt::AlignVCenter, QString::fromUtf8("終了します"));
+    p.drawText(QRectF(8, 72, 206, 22), Qt::AlignHCenter | Qt::AlignVCenter, QString::fromUtf8("終了します"));
     p.setFont(UiFont(11));
-    p.drawText(QRectF(14, 100, 200, 20), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Closing the menu..."));
+    p.drawText(QRectF(8, 100, 206, 20), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Closing the menu..."));
     PaintQuitCorner(p, true);
     return pm;
 }

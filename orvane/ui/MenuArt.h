@@ -1,4 +1,5 @@
 #pragma once
+#include <QPainterPath>
 #include <QPixmap>
 #include <QRect>
 
@@ -24,6 +25,10 @@ public:
     static QPixmap DescriptionPicture(int item);
     static QPixmap ExitPicture();            // 259x255, the Quit corner pressed
     static QPixmap MakerLogo();              // 79x32
+
+    // The red Quit corner in description-picture coordinates: the points
+    // whose click on the description area quits the menu.
+    static QPainterPath QuitCornerPath();
 };
 
 }  // namespace orvane
