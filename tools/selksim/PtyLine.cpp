@@ -6,6 +6,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -44,7 +45,16 @@ bool PtyLine::Create(const std::string& linkPath, std::string& error)
     tcsetattr(slave_, TCSANOW, &t);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 
-    ::unlink(linkPath.c_str());
+    // Replace an old link left behind, but never a file or folder that
+    // happens to have the name.
+    struct stat st {};
+    if (::lstat(linkPath.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            error = linkPath + " exists and is not a link";
+            return false;
+        }
+        ::unlink(linkPath.c_str());
+    }
     if (::symlink(name, linkPath.c_str()) != 0) {
         error = "cannot link " + linkPath + ": " + std::strerror(errno);
         return false;

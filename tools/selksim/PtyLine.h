@@ -17,7 +17,7 @@ public:
     PtyLine& operator=(const PtyLine&) = delete;
 
     // Creates the pty, makes the slave raw and links it to `linkPath`
-    // (replacing an old link there). False with `error` on failure.
+    // (replacing an old link there, never a file). False with `error` on failure.
     bool Create(const std::string& linkPath, std::string& error);
     // Closes both ends and removes the link.
     void Close();

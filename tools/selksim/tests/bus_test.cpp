@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "testing/SelkSimProcess.h"
 
@@ -292,4 +293,28 @@ TEST(SelkSimBus, PlaysTheModeSwitchAndTransferFramesByteForByte)
         EXPECT_EQ(pc.Receive(11, 1000), Hex("FC FF 04 03 01 00 00 00 00 00 7D"));
     }
     std::filesystem::remove_all(card);
+}
+
+// The link path may hold a stale link from an earlier run, which is replaced;
+// anything else there is left alone and the emulator does not start.
+TEST(SelkSimBus, ReplacesAStaleLinkButNeverAFile)
+{
+    {
+        SelkSimProcess sim({"--device", "id=1"});
+        { std::ofstream(sim.linkPath()) << "keep me"; }
+        EXPECT_FALSE(sim.Start());
+        EXPECT_NE(sim.startError().find("not a link"), std::string::npos) << sim.startError();
+        std::ifstream in(sim.linkPath());
+        std::string text;
+        std::getline(in, text);
+        EXPECT_EQ(text, "keep me");
+    }
+    {
+        SelkSimProcess sim({"--device", "id=1"});
+        ASSERT_EQ(symlink("/nonexistent/pts/99", sim.linkPath().c_str()), 0);
+        ASSERT_TRUE(sim.Start()) << sim.startError();
+        Pc pc(sim.linkPath());
+        pc.Send(Frame(1, {0x7C, 0x4E, 0x20}));
+        EXPECT_EQ(pc.Receive(11, 1000).size(), 11u);
+    }
 }
