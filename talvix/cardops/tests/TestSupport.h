@@ -7,6 +7,7 @@
 #include "talvix/cardops/ReadOnlyAsker.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,37 @@ public:
 
 private:
     std::string path_;
+};
+
+// Runs a test in a time zone nine hours east of UTC without summer time, so
+// that a missing or doubled conversion between the card's local wall-clock
+// times and the PC's UTC times shows even where the machine runs on UTC. The
+// emulator started meanwhile inherits the zone. The zone before is restored.
+class LocalZone {
+public:
+    LocalZone()
+    {
+        if (const char* tz = std::getenv("TZ")) {
+            had_ = true;
+            old_ = tz;
+        }
+        setenv("TZ", "JST-9", 1);
+        tzset();
+    }
+    ~LocalZone()
+    {
+        if (had_)
+            setenv("TZ", old_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    LocalZone(const LocalZone&) = delete;
+    LocalZone& operator=(const LocalZone&) = delete;
+
+private:
+    bool had_ = false;
+    std::string old_;
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes)

@@ -6,7 +6,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 using namespace talvix;
 using namespace cardtest;
@@ -69,6 +72,7 @@ protected:
 
 TEST_F(Copy, FolderWithEverythingBelowItKeepingCardTimes)
 {
+    LocalZone zone;
     WriteFile(card / "DCIM/100/P1.JPG", "photo one");
     WriteFile(card / "DCIM/100/SUB/S.JPG", "s");
     WriteFile(card / "DCIM/100/EMPTY.TXT", "");
@@ -164,24 +168,59 @@ TEST_F(Copy, CancelLeavesTheOldPcFileWhole)
     EXPECT_EQ(cancel.seen.back().first, "\\BIG.BIN");
 }
 
+TEST_F(Copy, CancelBetweenTwoBlocksOfAFileWritesNothingForIt)
+{
+    WriteFile(card / "BIG.BIN", std::string(1000, 'n'));
+    // Blocks of 64 bytes; the answer to the second READ comes late.
+    StartSim(",status=00010002", {"--fault", "delay,proto=xfer,cmd=0x3F,nth=2,count=1,arg=1500"});
+    List();
+    WriteFile(dest / "BIG.BIN", "old big");
+    asker.answers = {OverwriteAsker::Yes};
+    ASSERT_TRUE(copier.BuildCopyList({session.folders.FindCardEntry("\\BIG.BIN")}, ""));
+    // Cancel is pressed once the second block has been asked for.
+    std::atomic<bool> stop{false};
+    std::thread pressCancel([&] {
+        while (!stop && Count(Commands(), CMD_READ) < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        session.flags.copyCancel = true;
+    });
+    copier.StartCopy();
+    stop = true;
+    pressCancel.join();
+    EXPECT_EQ(session.CardStatus.load(), ST_ABORT);
+    EXPECT_EQ(Count(Commands(), CMD_READ), 2);
+    EXPECT_EQ(Count(Commands(), CMD_CLOSE), 1);
+    EXPECT_EQ(Commands().back(), CMD_END);
+    EXPECT_EQ(ReadFile(dest / "BIG.BIN"), "old big");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest.path()), {}), 1);
+}
+
 TEST_F(Copy, FilesOfBlockSizeAndOneMoreByte)
 {
     WriteFile(card / "EXACT.BIN", std::string(512, 'e'));
     WriteFile(card / "MORE.BIN", std::string(513, 'm'));
     StartSim(",status=00010010");  // READ blocks of 512 bytes
     List();
-    for (const char* name : {"EXACT.BIN", "MORE.BIN"}) {
+    // Offset and count of every READ, per file.
+    const struct {
+        const char* name;
+        std::vector<std::pair<uint32_t, uint32_t>> reads;
+    } cases[] = {
+        {"EXACT.BIN", {{0, 512}}},
+        {"MORE.BIN", {{0, 512}, {512, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         sim->ClearLog();
-        ASSERT_TRUE(copier.BuildCopyList({session.folders.FindCardEntry(std::string("\\") + name)}, ""));
+        ASSERT_TRUE(copier.BuildCopyList({session.folders.FindCardEntry(std::string("\\") + c.name)}, ""));
         copier.StartCopy();
         ASSERT_EQ(session.CardStatus.load(), ST_OK);
-        EXPECT_EQ(ReadFile(dest / name), ReadFile(card / name));
+        EXPECT_EQ(ReadFile(dest / c.name), ReadFile(card / c.name));
+        std::vector<std::pair<uint32_t, uint32_t>> reads;
+        for (const auto& frame : Requests(CMD_READ))
+            reads.emplace_back(U32(frame, 4), U32(frame, 8));
+        EXPECT_EQ(reads, c.reads);
     }
-    const auto reads = Requests(CMD_READ);
-    ASSERT_EQ(reads.size(), 2u);  // MORE.BIN only: 512, then the last byte
-    EXPECT_EQ(U32(reads[0], 8), 512u);
-    EXPECT_EQ(U32(reads[1], 4), 512u);
-    EXPECT_EQ(U32(reads[1], 8), 1u);
 }
 
 TEST_F(Copy, ReadRefusedForGoodGivesReadErrorAndNoPcFile)
