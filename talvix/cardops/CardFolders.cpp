@@ -31,6 +31,7 @@ void CardFolders::Clear()
 {
     for (auto& s : slots_)
         s.reset();
+    removed_.clear();
     CardFolderCount = 0;
 }
 
@@ -76,6 +77,7 @@ bool CardFolders::RemoveFolder(const CardFolder* record)
     for (int i = 0; i < CardFolderCount; ++i) {
         if (slots_[static_cast<size_t>(i)].get() != record)
             continue;
+        removed_.push_back(std::move(slots_[static_cast<size_t>(i)]));
         for (int j = i; j + 1 < kSlots; ++j) {
             slots_[static_cast<size_t>(j)] = std::move(slots_[static_cast<size_t>(j + 1)]);
             if (slots_[static_cast<size_t>(j)])

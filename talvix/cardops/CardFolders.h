@@ -40,7 +40,8 @@ public:
     static constexpr int kSlots = 256;
     static constexpr int kListingSlots = 255;  // a listing records at most this many
 
-    // Frees every record and empties every slot; CardFolderCount = 0.
+    // Frees every record (also those taken out by RemoveFolder) and empties
+    // every slot; CardFolderCount = 0.
     void Clear();
 
     // The record in `slot`, or null (also for a slot outside 0..255).
@@ -56,7 +57,10 @@ public:
 
     // Takes a deleted folder's record out of the table; the records after it
     // move down one slot (their objects stay where they are, so pointers to
-    // them stay good). False when the record is not in the table.
+    // them stay good). The record itself is kept aside until the next
+    // Clear(), so a delete list, a tree node or a list item that still points
+    // at it or at one of its entries never points at freed memory. False when
+    // the record is not in the table.
     bool RemoveFolder(const CardFolder* record);
 
     // Makes sure the root record is counted: after the listing of an empty
@@ -115,6 +119,7 @@ public:
 
 private:
     std::array<std::unique_ptr<CardFolder>, kSlots> slots_;
+    std::vector<std::unique_ptr<CardFolder>> removed_;  // taken out since the last Clear()
 };
 
 }  // namespace talvix

@@ -141,6 +141,11 @@ TEST(CardFolders, RemoveFolderCompactsTheTable)
     EXPECT_EQ(t.FindFolder("\\DCIM"), nullptr);
     EXPECT_EQ(t.FindFolder("\\DCIM\\100"), hundred);
     EXPECT_FALSE(t.RemoveFolder(nullptr));
+    // The record taken out stays readable for whoever still points at it
+    // (a delete list, a tree node) until the table is cleared.
+    EXPECT_EQ(dcim->path, "M:\\DCIM");
+    EXPECT_EQ(dcim->count(), 1);
+    EXPECT_FALSE(t.RemoveFolder(dcim));
 }
 
 TEST(CardFolders, RenameUpdatesTheEntryAndEveryPathBelow)

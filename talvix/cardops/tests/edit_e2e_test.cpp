@@ -94,6 +94,7 @@ TEST_F(Edit, ListDeleteStopsAtTheFirstRefusal)
 
 TEST_F(Edit, MakeFolderWithItsTimeStamp)
 {
+    LocalZone zone;
     StartSim();
     List();
     // 2023-07-01 12:34:56 local, as the main window hands it over.
@@ -211,4 +212,38 @@ TEST(EditDummy, ModelChangesGoThroughApply)
     EXPECT_EQ(view.applied, 2);
     EXPECT_EQ(view.outside, 0);
     EXPECT_EQ(root->count(), 0);
+}
+
+TEST(EditDummy, FoldersNamedAlikeButForCaseAreDeletedSafely)
+{
+    // A dummy card comes from a PC folder, where "A" and "a" are two folders;
+    // the folder table finds both under the first one's record.
+    TempDir program;
+    WriteFile(program / "MMC/A/S/X.TXT", "x");
+    WriteFile(program / "MMC/a/T/Y.TXT", "y");
+    WriteFile(program / "MMC/KEEP.TXT", "k");
+    CardSession session;
+    session.dummyMode = true;
+    session.programPath = program.path() + "/";
+    CardLister lister(session);
+    ASSERT_TRUE(lister.LoadDummyCard());
+    RecordingView view;
+    session.viewSink = &view;
+    CardFolder* root = session.folders.Slot(0);
+    ASSERT_EQ(root->count(), 3);
+
+    std::vector<CardEditor::ListSelection> selected;
+    int items[3];
+    for (size_t i = 0; i < root->entries.size(); ++i)
+        if (root->entries[i]->IsDirectory())
+            selected.push_back({&items[i], root->entries[i].get()});
+    ASSERT_EQ(selected.size(), 2u);
+    CardEditor editor(session);
+    editor.ClearDelList();
+    ASSERT_TRUE(editor.BuildDelListFromList(selected, ""));
+    editor.DeleteAndWait();
+    EXPECT_EQ(session.CardStatus.load(), ST_OK);
+    ASSERT_EQ(root->count(), 1);
+    EXPECT_EQ(root->entries[0]->cFileName, "KEEP.TXT");
+    EXPECT_EQ(view.removedItems.size(), 2u);
 }
