@@ -113,8 +113,13 @@ bool CardCopier::Take(const FindData& entry, const std::string& path, int depth,
 bool CardCopier::ExpandFolder(const std::string& path, int depth)
 {
     CardFolder* record = s_.folders.FindFolder(path);
-    if (record == nullptr)
-        return true;
+    if (record == nullptr) {
+        // The listing stopped at the folder table's limit before this folder:
+        // what it holds is not known, and copying it as an empty folder would
+        // lose its files without a word.
+        tooMany_ = true;
+        return false;
+    }
     // Subfolders first, each followed by its own contents; then the files.
     for (int pass = 0; pass < 2; ++pass) {
         const bool folders = pass == 0;

@@ -34,7 +34,8 @@ public:
     // or, when nothing is selected, the folder `treeFolder` itself. False
     // when the user cancelled an overwrite question, when there is nothing
     // to copy (the card root as tree folder), or when the selection needs
-    // more than kMaxItems items (CardStatus = ST_TOOMANY, list left empty).
+    // more than kMaxItems items or holds a folder the folder table had no
+    // room for (CardStatus = ST_TOOMANY, list left empty).
     // Entries whose names cannot be PC names are left out with everything
     // below them and listed in `Skipped`.
     bool BuildCopyList(const std::vector<const platform::FindData*>& selected, const std::string& treeFolder);

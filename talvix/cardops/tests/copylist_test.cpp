@@ -153,8 +153,27 @@ TEST_F(CopyList, MoreThanTheListHoldsIsRefusedWithAStatus)
     EXPECT_TRUE(copier.CopyList.empty());
 }
 
+TEST_F(CopyList, AFolderTheTableHadNoRoomForIsRefusedNotCopiedEmpty)
+{
+    // The listing stopped at the table's limit: the entry of \DCIM\LATE
+    // stands in its parent, but its own contents were never read.
+    session.folders.Slot(1)->Add(Entry("LATE", true));
+    for (const std::string& tree : {std::string("\\DCIM\\LATE"), std::string("\\DCIM")}) {
+        SCOPED_TRACE(tree);
+        session.CardStatus = ST_OK;
+        EXPECT_FALSE(copier.BuildCopyList({}, tree));
+        EXPECT_EQ(session.CardStatus.load(), ST_TOOMANY);
+        EXPECT_TRUE(copier.CopyList.empty());
+    }
+    // A folder whose record is there is copied as before.
+    session.CardStatus = ST_OK;
+    EXPECT_TRUE(copier.BuildCopyList({}, "\\DCIM\\100"));
+    EXPECT_EQ(session.CardStatus.load(), ST_OK);
+}
+
 TEST(SavePcFile, ReplacesAReadOnlyFileAndKeepsTheCardTime)
 {
+    LocalZone zone;
     TempDir dir;
     const std::string dest = dir / "P1.JPG";
     WriteFile(dest, "old contents");
