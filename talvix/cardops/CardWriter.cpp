@@ -264,8 +264,14 @@ bool PutEntry(CardFolder& record, const FindData& entry)
 bool CardWriter::WriteFolder(const tagWRITE_LIST& entry)
 {
     if (!s_.dummyMode && !s_.ope->MakeDir(cardpath::Full(entry.cardPath))) {
-        s_.CardStatus = ComErr(CMD_MAKE_DIR);
-        return false;
+        // A folder the card holds already, which the user agreed to write
+        // into, is refused by the device as existing: the write goes on into
+        // it. Any other folder that cannot be made ends the write.
+        const FindData* known = s_.folders.FindCardEntry(entry.cardPath);
+        if (known == nullptr || !known->IsDirectory()) {
+            s_.CardStatus = ComErr(CMD_MAKE_DIR);
+            return false;
+        }
     }
     bool ok = true;
     auto change = [this, &entry, &ok] { ok = AddFolderRecord(entry); };

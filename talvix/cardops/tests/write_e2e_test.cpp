@@ -116,6 +116,7 @@ TEST_F(Write, FreeSpaceEqualToTheTotalIsEnoughOneByteLessIsNot)
 
 TEST_F(Write, CardFileGetsThePcFileTimeAsLocalTime)
 {
+    LocalZone zone;
     WriteFile(pc / "T.TXT", "t");
     StartSim();
     List();
@@ -164,4 +165,36 @@ TEST_F(Write, WriteOntoAnEmptyCard)
     EXPECT_EQ(session.CardStatus.load(), ST_OK);
     EXPECT_EQ(ReadFile(card / "FIRST.TXT"), "1");
     EXPECT_NE(session.folders.FindCardEntry("\\FIRST.TXT"), nullptr);
+}
+
+TEST_F(Write, AFolderTheCardHoldsAlreadyIsWrittenInto)
+{
+    WriteFile(card / "D/A.TXT", "old a");
+    WriteFile(pc / "D/A.TXT", "new a");
+    WriteFile(pc / "D/B.TXT", "b");
+    StartSim();
+    List();
+    asker.answers = {OverwriteAsker::YesToAll};
+    ASSERT_TRUE(writer.BuildWriteList({pc / "D"}, ""));
+    ASSERT_EQ(asker.asked.size(), 1u);  // the folder D itself
+    writer.StartWrite();
+    // The device refuses MAKE DIR for the folder it has; the files still go in.
+    EXPECT_EQ(session.CardStatus.load(), ST_OK);
+    EXPECT_EQ(Count(Commands(), CMD_MAKE_DIR), 1);
+    EXPECT_EQ(ReadFile(card / "D/A.TXT"), "new a");
+    EXPECT_EQ(ReadFile(card / "D/B.TXT"), "b");
+    ASSERT_NE(session.folders.FindFolder("\\D"), nullptr);
+    EXPECT_EQ(session.folders.FindFolder("\\D")->count(), 2);
+}
+
+TEST_F(Write, ANewFolderTheCardRefusesEndsTheWrite)
+{
+    WriteFile(pc / "N/A.TXT", "a");
+    StartSim("", {"--fault", "refuse,proto=xfer,cmd=0x39,arg=5"});
+    List();
+    ASSERT_TRUE(writer.BuildWriteList({pc / "N"}, ""));
+    writer.StartWrite();
+    EXPECT_EQ(session.CardStatus.load(), 0x3901u);
+    EXPECT_EQ(Count(Commands(), CMD_OPEN), 0);
+    EXPECT_EQ(Commands().back(), CMD_END);
 }
