@@ -9,6 +9,7 @@
 #include "talvix/filexfer/FileOpe.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -348,7 +349,9 @@ bool CardWriter::WriteOneFile(const tagWRITE_LIST& entry)
         s_.CardStatus = ST_PCFILE;
         return false;
     }
-    const int fd = open(entry.pcPath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a named pipe would hold the open until some other
+    // program writes to it; only ordinary files are sent.
+    const int fd = open(entry.pcPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         s_.CardStatus = ST_PCFILE;
         return false;
@@ -357,6 +360,11 @@ bool CardWriter::WriteOneFile(const tagWRITE_LIST& entry)
         int fd;
         ~FdCloser() { close(fd); }
     } closer{fd};
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        s_.CardStatus = ST_PCFILE;
+        return false;
+    }
 
     if (entry.find.nFileSizeHigh != 0) {
         s_.CardStatus = ST_CARDFULL;  // no card file can be this big

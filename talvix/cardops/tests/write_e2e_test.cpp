@@ -198,3 +198,17 @@ TEST_F(Write, ANewFolderTheCardRefusesEndsTheWrite)
     EXPECT_EQ(Count(Commands(), CMD_OPEN), 0);
     EXPECT_EQ(Commands().back(), CMD_END);
 }
+
+TEST_F(Write, ANamedPipeIsNotWaitedForButEndsTheWriteWithAStatus)
+{
+    WriteFile(pc / "F/A.TXT", "a");
+    ASSERT_EQ(mkfifo((pc / "F/PIPE").c_str(), 0600), 0);
+    StartSim();
+    List();
+    ASSERT_TRUE(writer.BuildWriteList({pc / "F"}, ""));
+    writer.StartWrite();
+    EXPECT_EQ(session.CardStatus.load(), ST_PCFILE);
+    EXPECT_EQ(Count(Commands(), CMD_OPEN), Count(Commands(), CMD_CLOSE));
+    EXPECT_FALSE(std::filesystem::exists(card / "F/PIPE"));
+    EXPECT_EQ(Commands().back(), CMD_END);
+}
