@@ -250,6 +250,21 @@ CardFolder* ParentRecord(CardFolders& folders, const std::string& cardPath)
     return parent.empty() ? folders.EnsureRoot() : folders.FindFolder(parent);
 }
 
+// The folder-table entry for what was written: the card's attributes
+// (`attributes`) and, like every card entry, local wall-clock times (the PC
+// entry's times are UTC).
+FindData CardEntry(const tagWRITE_LIST& written, uint32_t attributes)
+{
+    FindData shown = written.find;
+    shown.dwFileAttributes = attributes;
+    uint16_t times[6];
+    CardWriter::CardTimes(written.find.ftCreationTime, times);
+    platform::FileTime local;
+    if (platform::DosDateTimeToFileTime(times[0], times[1], local))
+        shown.ftCreationTime = shown.ftLastAccessTime = shown.ftLastWriteTime = local;
+    return shown;
+}
+
 // Puts `entry` into `record`, replacing an entry of the same name.
 bool PutEntry(CardFolder& record, const FindData& entry)
 {
@@ -297,9 +312,7 @@ bool CardWriter::AddFolderRecord(const tagWRITE_LIST& entry)
     }
     if (s_.viewSink != nullptr)
         record->node = s_.viewSink->AddFolderNode(*parent, *record);
-    FindData shown = entry.find;
-    shown.dwFileAttributes = platform::FILE_ATTRIBUTE_DIRECTORY;
-    if (!PutEntry(*parent, shown)) {
+    if (!PutEntry(*parent, CardEntry(entry, platform::FILE_ATTRIBUTE_DIRECTORY))) {
         s_.CardStatus = ST_TOOMANY;
         return false;
     }
@@ -324,14 +337,7 @@ bool CardWriter::AddFileEntry(const tagWRITE_LIST& entry)
     CardFolder* parent = ParentRecord(s_.folders, entry.cardPath);
     // The table shows the entry as the card now holds it: archive, with the
     // local time the file was stamped with.
-    FindData shown = entry.find;
-    shown.dwFileAttributes = platform::FILE_ATTRIBUTE_ARCHIVE;
-    uint16_t times[6];
-    CardTimes(entry.find.ftCreationTime, times);
-    platform::FileTime local;
-    if (platform::DosDateTimeToFileTime(times[0], times[1], local))
-        shown.ftCreationTime = shown.ftLastAccessTime = shown.ftLastWriteTime = local;
-    if (parent == nullptr || !PutEntry(*parent, shown)) {
+    if (parent == nullptr || !PutEntry(*parent, CardEntry(entry, platform::FILE_ATTRIBUTE_ARCHIVE))) {
         s_.CardStatus = ST_TOOMANY;
         return false;
     }

@@ -1,9 +1,11 @@
 #include "TestSupport.h"
+#include "platform/FileTime.h"
 #include "talvix/cardops/CardWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace talvix;
 using namespace cardtest;
@@ -126,8 +128,32 @@ TEST_F(WriteList, MissingNamesAreSkipped)
     EXPECT_EQ(CardPaths(), (std::vector<std::string>{"\\OK.TXT"}));
 }
 
+TEST_F(WriteList, WrittenFoldersAndFilesShowLocalTimesInTheTable)
+{
+    LocalZone zone;
+    WriteFile(dir / "NEWDIR/F.TXT", "f");
+    session.dummyMode = true;  // the table is updated as after a real write
+    ASSERT_TRUE(writer.BuildWriteList({dir / "NEWDIR"}, ""));
+    writer.StartWrite();
+    ASSERT_EQ(session.CardStatus.load(), ST_OK);
+    for (const auto& [card, pcPath] : {std::pair<std::string, std::string>{"\\NEWDIR", dir / "NEWDIR"},
+                                       {"\\NEWDIR\\F.TXT", dir / "NEWDIR/F.TXT"}}) {
+        SCOPED_TRACE(card);
+        const platform::FindData* shown = session.folders.FindCardEntry(card);
+        ASSERT_NE(shown, nullptr);
+        platform::FindData pc;
+        ASSERT_TRUE(platform::GetFindData(pcPath, pc));
+        platform::FileTime local;
+        ASSERT_TRUE(platform::FileTimeToLocalFileTime(pc.ftCreationTime, local));
+        EXPECT_LE(std::llabs(static_cast<long long>(platform::FileTimeToTimeT(shown->ftLastWriteTime) -
+                                                    platform::FileTimeToTimeT(local))),
+                  2);
+    }
+}
+
 TEST(CardTimes, LocalWallClockAsDosTime)
 {
+    LocalZone zone;
     // 2024-03-05 09:00 local, whatever the zone.
     tm local{};
     local.tm_year = 124;
