@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,34 @@ std::string English(const char* key)
     t.LoadCaptionTable(std::string(SUITE_BIN_DIR) + "/tv10.cpt");
     return t.GetText(key);
 }
+
+// Sets TZ for the test and the programs it starts; restores it afterwards.
+class ZoneGuard {
+public:
+    explicit ZoneGuard(const char* tz)
+    {
+        if (const char* old = std::getenv("TZ")) {
+            had_ = true;
+            old_ = old;
+        }
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~ZoneGuard()
+    {
+        if (had_)
+            setenv("TZ", old_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    ZoneGuard(const ZoneGuard&) = delete;
+    ZoneGuard& operator=(const ZoneGuard&) = delete;
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
 
 class Tvcard : public ::testing::Test {
 protected:
@@ -105,6 +134,9 @@ TEST_F(Tvcard, UsageErrorsAndNoDevice)
 
 TEST_F(Tvcard, ListsFoldersAndTheWholeCard)
 {
+    // Nine hours east of UTC: card times are shown as the card's local
+    // wall-clock time, without any conversion, whatever the zone.
+    ZoneGuard zone("JST-9");
     Write(card + "/DCIM/100/P1.JPG", "12345");
     Write(card + "/A.TXT", "abc");
     Stamp(card + "/A.TXT");
