@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/Pump.h"
 #include "tools/selksim/testing/SelkSimProcess.h"
 
 using namespace talvix;
@@ -96,8 +97,18 @@ TEST(SelkSys, PowerOffAndOnWithoutWaiting)
     Bus bus({"--device", "id=8,power=on"});
     ASSERT_TRUE(bus.Open()) << bus.sim.startError();
     ASSERT_TRUE(bus.sys.SetID(8));
+    // Every wait inside a power command sees the flag raised.
+    int waits = 0, flagged = 0;
+    auto previous = platform::SetThreadPumpHook([&](int fd, short events, int ms) {
+        ++waits;
+        flagged += systemCommandBusy.load() ? 1 : 0;
+        return platform::DefaultWait(fd, events, ms);
+    });
     EXPECT_TRUE(bus.sys.Power(false, true));
     EXPECT_TRUE(bus.sys.Power(true, false));
+    platform::SetThreadPumpHook(previous);
+    EXPECT_GT(waits, 0);
+    EXPECT_EQ(flagged, waits);
     EXPECT_EQ(bus.Sent("3E 40 60"), 1u);
     EXPECT_EQ(bus.Sent("3E 40 70"), 1u);
     ASSERT_TRUE(bus.sys.SetID(9));
