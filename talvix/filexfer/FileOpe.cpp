@@ -231,6 +231,11 @@ bool FileOpe::Close(uint32_t handle)
 
 bool FileOpe::Read(uint32_t handle, uint8_t* image, uint32_t offset, uint32_t largest, uint32_t& count)
 {
+    if (image == nullptr) {  // nowhere to put the bytes: nothing is asked for
+        lastOutcome_ = 0;
+        count = 0;
+        return false;
+    }
     std::vector<uint8_t> payload;
     PutU32(payload, handle);
     PutU32(payload, offset);

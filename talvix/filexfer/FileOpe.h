@@ -90,7 +90,8 @@ public:
     // Asks for `largest` bytes at `offset`; copies the n bytes delivered to
     // image + offset and sets `count` to n. False (count untouched) when n is
     // above `largest` or above what the reply holds; false with count 0 when
-    // no reply was accepted. `image` must hold offset + largest bytes.
+    // no reply was accepted or no image was given (nothing is sent then).
+    // `image` must hold offset + largest bytes.
     bool Read(uint32_t handle, uint8_t* image, uint32_t offset, uint32_t largest, uint32_t& count);
     bool WriteBegin(uint32_t handle, uint32_t start, uint32_t total);
     bool WriteData(uint32_t offset, uint32_t count, const uint8_t* bytes);

@@ -137,6 +137,10 @@ TEST(FileOpe, ReadChecksItsBounds)
     uint32_t count = 99;
     EXPECT_FALSE(refused.ope.Read(1, image.data(), 0, 16, count));
     EXPECT_EQ(count, 0u);
+    count = 99;
+    EXPECT_FALSE(refused.ope.Read(1, nullptr, 0, 16, count));  // no buffer: no request
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(refused.device.Requests().size(), 1u);
 }
 
 TEST(FileOpe, FindEntries)
