@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdlib>
 
 using namespace talvix;
@@ -210,5 +211,35 @@ TEST_F(Write, ANamedPipeIsNotWaitedForButEndsTheWriteWithAStatus)
     EXPECT_EQ(session.CardStatus.load(), ST_PCFILE);
     EXPECT_EQ(Count(Commands(), CMD_OPEN), Count(Commands(), CMD_CLOSE));
     EXPECT_FALSE(std::filesystem::exists(card / "F/PIPE"));
+    EXPECT_EQ(Commands().back(), CMD_END);
+}
+
+namespace {
+
+// Presses Cancel at the first progress report of a write.
+class CancelAtOnce : public CopyProgressSink {
+public:
+    explicit CancelAtOnce(std::atomic<bool>& flag) : flag_(flag) {}
+    void CopyProgress(const std::string&, int) override { flag_ = true; }
+
+private:
+    std::atomic<bool>& flag_;
+};
+
+}  // namespace
+
+TEST_F(Write, CancelDuringTheWriteIsNoticedOnlyAtTheEnd)
+{
+    WriteFile(pc / "A.TXT", "a");
+    WriteFile(pc / "B.TXT", "b");
+    StartSim();
+    List();
+    CancelAtOnce cancel(session.flags.copyCancel);
+    session.progressSink = &cancel;
+    ASSERT_TRUE(writer.BuildWriteList({pc / "A.TXT", pc / "B.TXT"}, ""));
+    writer.StartWrite();
+    EXPECT_EQ(session.CardStatus.load(), ST_ABORT);
+    EXPECT_EQ(ReadFile(card / "A.TXT"), "a");
+    EXPECT_EQ(ReadFile(card / "B.TXT"), "b");
     EXPECT_EQ(Commands().back(), CMD_END);
 }
