@@ -373,8 +373,11 @@ bool TfrmSelkDev::LoadDevices()
     SelectRateIndex(static_cast<int>(rate));
     rate_ = ReadRate();
     for (int n = 0; n < committedCount_; ++n) {
-        const uint32_t value = read("ID" + std::to_string(n), 0);
-        committed_[n].record[0] = static_cast<uint8_t>(value & 0xFF);
+        const auto value = static_cast<uint8_t>(read("ID" + std::to_string(n), 0) & 0xFF);
+        // What was known of another device at this place no longer holds.
+        if (committed_[n].record[0] != value)
+            committed_[n] = DeviceEntry{};
+        committed_[n].record[0] = value;
     }
     const bool open = OpenPort(port <= 4 ? static_cast<int>(port) : 0, nullptr);
     CopyCommittedToWorking();
@@ -431,6 +434,9 @@ void TfrmSelkDev::RefreshDevices()
         working_[i] = entry;
         platform::PumpSleep(kPauseAfterFoundMs);
     }
+    // The whole working list follows, so that a scan made on another port
+    // is never mixed with the committed devices.
+    CopyCommittedToWorking();
 }
 
 int TfrmSelkDev::IndexOfID(int id) const

@@ -55,7 +55,7 @@ public:
     // True when a port is open afterwards.
     bool LoadDevices();
     // Asks every committed device whether it answers (switching it on) and
-    // rereads its record.
+    // rereads its record; the working list becomes a copy of the committed one.
     void RefreshDevices();
     // Index of the entry with this ID in the working list, -1 when absent.
     int IndexOfID(int id) const;

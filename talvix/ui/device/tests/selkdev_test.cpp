@@ -9,11 +9,34 @@
 #include <QTest>
 
 #include "DeviceUiFixture.h"
+#include "talvix/ui/common/WaitView.h"
 
 namespace talvix::ui {
 namespace {
 
 using testing::DeviceUiFixture;
+
+// Records what the scan shows in the wait window.
+struct RecordingWait : WaitView {
+    void ShowWait(QWidget* over, const QString& text, bool progress, bool stop) override
+    {
+        shownOver = over;
+        title = text;
+        withProgress = progress;
+        withStop = stop;
+        visible = true;
+    }
+    void SetProgress(int percent) override { steps.push_back(percent); }
+    bool Aborted() const override { return false; }
+    void CloseIfVisible() override { visible = false; }
+
+    QWidget* shownOver = nullptr;
+    QString title;
+    bool withProgress = false;
+    bool withStop = true;
+    bool visible = false;
+    std::vector<int> steps;
+};
 
 class SelkDevTest : public DeviceUiFixture {
 protected:
@@ -195,11 +218,27 @@ TEST_F(SelkDevTest, ScanThatFindsOneDeviceMakesItCurrentAndCancelKeepsTheOldList
     StartSim({"id=21,cat=7,name=SOLO"});
     Committed({5}, 5);
     MakeDialog();
+    RecordingWait wait;
+    dlg_->SetWaitView(&wait);
     dlg_->show();
     dlg_->Scan();
+    EXPECT_EQ(wait.shownOver, dlg_.get());
+    EXPECT_EQ(wait.title, "Searching for devices...");
+    EXPECT_TRUE(wait.withProgress);
+    EXPECT_FALSE(wait.withStop);
+    EXPECT_FALSE(wait.visible);
+    EXPECT_EQ(wait.steps, (std::vector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
     ASSERT_EQ(GridRows(), 3);
     EXPECT_EQ(dlg_->CurrentDeviceID(), 21);
     EXPECT_EQ(label_->text(), "ID:21 SOLO");
+
+    // Choosing the port again re-checks the committed list; the scan is not
+    // mixed into it.
+    cbCom_->setCurrentIndex(1);
+    emit cbCom_->activated(1);
+    ASSERT_EQ(dlg_->WorkingEntries().size(), 1u);
+    EXPECT_EQ(dlg_->WorkingEntries()[0].id(), 5);
+    EXPECT_EQ(GridRows(), 2);  // device 5 does not answer
     dlg_->reject();
     EXPECT_TRUE(dlg_->Cancelled());
     EXPECT_EQ(dlg_->CurrentDeviceID(), 5);
