@@ -13,17 +13,7 @@ struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
 };
 
-inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
 }  // namespace
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
 
 std::string FindExistingPath(const std::string& path) {
     if (path.empty()) return path;

@@ -1,7 +1,11 @@
 #pragma once
 #include <string>
 
+#include "platform/AsciiText.h"
+
 namespace imaging {
+
+using platform::EqualsNoCase;
 
 // Finds an existing file whose name another program may have written in
 // another letter case: `path` itself when it exists, else the entry of its
@@ -10,8 +14,5 @@ namespace imaging {
 // Returns `path` unchanged when nothing matches, so that opening it fails as
 // it would have.
 std::string FindExistingPath(const std::string& path);
-
-// True when the two names are equal without regard to ASCII letter case.
-bool EqualsNoCase(const std::string& a, const std::string& b);
 
 }  // namespace imaging

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "AsciiText.h"
 #include "Cp932.h"
 
 namespace platform {
@@ -84,17 +85,7 @@ bool ListFolderNames(const std::string& folder, std::vector<std::string>& names)
     return true;
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
-            return false;
-    return true;
-}
 
 bool Matches(std::string_view p, std::string_view n)
 {
@@ -250,7 +241,7 @@ bool ResolvePcName(const std::string& folder, std::string_view name, std::string
         return false;
     std::sort(names.begin(), names.end());
     for (const std::string& candidate : names) {
-        if (EqualNoCase(candidate, name)) {
+        if (EqualsNoCase(candidate, name)) {
             longName = candidate;
             return true;
         }

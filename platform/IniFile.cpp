@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 
 #include <functional>
@@ -8,29 +9,7 @@ namespace platform {
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
+std::string Trim(const std::string& s) { return std::string(TrimBlanks(s)); }
 
 struct Line {
     enum Kind { Other, Section, Key };
@@ -104,7 +83,7 @@ std::string Document::Text() const
 int Document::FindSection(const std::string& section) const
 {
     for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i].kind == Line::Section && SameText(lines[i].name, section))
+        if (lines[i].kind == Line::Section && EqualsNoCase(lines[i].name, section))
             return static_cast<int>(i);
     return -1;
 }
@@ -121,7 +100,7 @@ int Document::FindKey(size_t header, const std::string& key) const
 {
     const size_t end = SectionEnd(header);
     for (size_t i = header + 1; i < end; ++i)
-        if (lines[i].kind == Line::Key && SameText(lines[i].name, key))
+        if (lines[i].kind == Line::Key && EqualsNoCase(lines[i].name, key))
             return static_cast<int>(i);
     return -1;
 }
@@ -278,7 +257,7 @@ std::vector<std::string> IniFile::Sections() const
             continue;
         bool seen = false;
         for (const std::string& n : names)
-            seen = seen || SameText(n, line.name);
+            seen = seen || EqualsNoCase(n, line.name);
         if (!seen)
             names.push_back(line.name);
     }
@@ -301,7 +280,7 @@ std::vector<std::string> IniFile::Keys(const std::string& section) const
             continue;
         bool seen = false;
         for (const std::string& n : names)
-            seen = seen || SameText(n, line.name);
+            seen = seen || EqualsNoCase(n, line.name);
         if (!seen)
             names.push_back(line.name);
     }

@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 
 #include <cstdlib>
@@ -11,35 +12,13 @@ namespace {
 constexpr const char* kHeader = "REGEDIT4";
 constexpr size_t kWrapColumn = 77;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
+std::string Trim(const std::string& s) { return std::string(TrimBlanks(s)); }
 
 int HexDigit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = Lower(c);
+    c = AsciiLower(c);
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
@@ -48,7 +27,7 @@ int HexDigit(char c)
 bool StartsWithNoCase(const std::string& s, size_t pos, const char* prefix)
 {
     for (size_t i = 0; prefix[i] != '\0'; ++i)
-        if (pos + i >= s.size() || Lower(s[pos + i]) != Lower(prefix[i]))
+        if (pos + i >= s.size() || AsciiLower(s[pos + i]) != AsciiLower(prefix[i]))
             return false;
     return true;
 }
@@ -76,7 +55,7 @@ bool IsAtOrBelow(const std::string& key, const std::string& parent)
 {
     if (key.size() < parent.size())
         return false;
-    if (!SameText(key.substr(0, parent.size()), parent))
+    if (!EqualsNoCase(key.substr(0, parent.size()), parent))
         return false;
     return key.size() == parent.size() || key[parent.size()] == '\\';
 }
@@ -337,7 +316,7 @@ const Entry* Document::Find(const std::string& key, const std::string& name) con
 {
     const Entry* found = nullptr;
     for (const Entry& e : entries)
-        if (e.kind == Entry::Value && SameText(e.key, key) && SameText(e.name, name))
+        if (e.kind == Entry::Value && EqualsNoCase(e.key, key) && EqualsNoCase(e.name, name))
             found = &e;  // a later line wins, as on import
     return found;
 }
@@ -354,7 +333,7 @@ int Document::LastSectionOf(const std::string& key) const
 {
     int found = -1;
     for (size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].kind == Entry::Section && entries[i].live && SameText(entries[i].key, key))
+        if (entries[i].kind == Entry::Section && entries[i].live && EqualsNoCase(entries[i].key, key))
             found = static_cast<int>(i);
     return found;
 }
@@ -589,7 +568,7 @@ bool Registry::SetValue(const std::string& key, const std::string& name, const R
         int last = -1;
         for (size_t i = 0; i < doc.entries.size(); ++i) {
             const Entry& e = doc.entries[i];
-            if (e.kind == Entry::Value && SameText(e.key, k) && SameText(e.name, name))
+            if (e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name))
                 last = static_cast<int>(i);
         }
         if (last >= 0) {
@@ -597,7 +576,7 @@ bool Registry::SetValue(const std::string& key, const std::string& name, const R
             doc.entries[static_cast<size_t>(last)] = std::move(entry);
             for (size_t i = static_cast<size_t>(last); i-- > 0;) {
                 const Entry& e = doc.entries[i];
-                if (e.kind == Entry::Value && SameText(e.key, k) && SameText(e.name, name))
+                if (e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name))
                     doc.entries.erase(doc.entries.begin() + static_cast<std::ptrdiff_t>(i));
             }
             return AtomicFile::Edit::Write;
@@ -677,7 +656,7 @@ bool Registry::DeleteValue(const std::string& key, const std::string& name)
     return Change(path_, [&](Document& doc) {
         const size_t before = doc.entries.size();
         std::erase_if(doc.entries, [&](const Entry& e) {
-            return e.kind == Entry::Value && SameText(e.key, k) && SameText(e.name, name);
+            return e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name);
         });
         return doc.entries.size() == before ? AtomicFile::Edit::Keep : AtomicFile::Edit::Write;
     });
@@ -691,11 +670,11 @@ std::vector<std::string> Registry::ValueNames(const std::string& key) const
     if (k.empty() || !Load(path_, doc))
         return names;
     for (const Entry& e : doc.entries) {
-        if (e.kind != Entry::Value || !SameText(e.key, k))
+        if (e.kind != Entry::Value || !EqualsNoCase(e.key, k))
             continue;
         bool seen = false;
         for (const std::string& n : names)
-            seen = seen || SameText(n, e.name);
+            seen = seen || EqualsNoCase(n, e.name);
         if (!seen)
             names.push_back(e.name);
     }
@@ -718,7 +697,7 @@ std::vector<std::string> Registry::SubKeys(const std::string& key) const
             child.resize(slash);
         bool seen = false;
         for (const std::string& n : names)
-            seen = seen || SameText(n, child);
+            seen = seen || EqualsNoCase(n, child);
         if (!seen)
             names.push_back(child);
     }

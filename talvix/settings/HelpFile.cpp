@@ -1,5 +1,7 @@
 #include "talvix/settings/HelpFile.h"
 
+#include "platform/AsciiText.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -8,17 +10,7 @@
 namespace talvix {
 namespace {
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    c = LowerAscii(c);
-  }
-  return out;
-}
+using platform::AsciiLowered;
 
 std::string_view Trim(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -152,11 +144,11 @@ const HelpTopic* HelpFile::TopicById(std::string_view id) const {
 }
 
 std::vector<const HelpTopic*> HelpFile::TopicsForKeyword(std::string_view keyword) const {
-  const std::string wanted = LowerAscii(Trim(keyword));
+  const std::string wanted = AsciiLowered(Trim(keyword));
   std::vector<const HelpTopic*> found;
   for (const HelpTopic& topic : topics_) {
     for (const std::string& k : topic.keywords) {
-      if (LowerAscii(k) == wanted) {
+      if (AsciiLowered(k) == wanted) {
         found.push_back(&topic);
         break;
       }
@@ -169,7 +161,7 @@ std::vector<std::string> HelpFile::Keywords() const {
   std::vector<std::pair<std::string, std::string>> keyed;  // (folded, as written)
   for (const HelpTopic& topic : topics_) {
     for (const std::string& k : topic.keywords) {
-      keyed.emplace_back(LowerAscii(k), k);
+      keyed.emplace_back(AsciiLowered(k), k);
     }
   }
   std::stable_sort(keyed.begin(), keyed.end(),
@@ -186,10 +178,10 @@ std::vector<std::string> HelpFile::Keywords() const {
 }
 
 std::vector<std::string> HelpFile::KeywordsStartingWith(std::string_view typed) const {
-  const std::string prefix = LowerAscii(Trim(typed));
+  const std::string prefix = AsciiLowered(Trim(typed));
   std::vector<std::string> matching;
   for (const std::string& k : Keywords()) {
-    if (LowerAscii(k).compare(0, prefix.size(), prefix) == 0) {
+    if (AsciiLowered(k).compare(0, prefix.size(), prefix) == 0) {
       matching.push_back(k);
     }
   }

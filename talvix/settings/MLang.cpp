@@ -1,5 +1,7 @@
 #include "talvix/settings/MLang.h"
 
+#include "platform/AsciiText.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -85,21 +87,6 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   return true;
 }
 
-bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) {
-      return false;
-    }
-  }
-  return true;
-}
 
 bool StartsWithJa(const char* locale) {
   return locale[0] == 'j' && locale[1] == 'a';
@@ -265,7 +252,7 @@ FontChange MLang::StyleFont(int index, int largeFonts) const {
   }
   if (style.bold != "$$") {
     change.setBold = true;
-    change.bold = EqualsNoCaseAscii(style.bold, "true");
+    change.bold = platform::EqualsNoCase(style.bold, "true");
   }
   return change;
 }
