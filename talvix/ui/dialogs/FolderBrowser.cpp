@@ -42,6 +42,8 @@ FolderBrowser::FolderBrowser(QWidget* owner, const QString& title, const QString
         tree_->hideColumn(column);
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setUniformRowHeights(true);
+    tree_->setSortingEnabled(true);
+    tree_->sortByColumn(0, Qt::AscendingOrder);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderBrowser::SelectionChanged);
 
     btnNew_ = new QPushButton(newButtonText, this);
@@ -54,6 +56,15 @@ FolderBrowser::FolderBrowser(QWidget* owner, const QString& title, const QString
     btnCancel_ = new QPushButton(tr("Cancel"), this);
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));
     btnCancel_->setAutoDefault(false);
+    if (newFolder_ != nullptr) {
+        // OK and Cancel in the language of the tables, as the new-folder
+        // dialog has them.
+        for (QPushButton* own : {btnOk_, btnCancel_}) {
+            const auto* twin = newFolder_->findChild<QPushButton*>(own->objectName());
+            if (twin != nullptr && !twin->text().isEmpty())
+                own->setText(twin->text());
+        }
+    }
     connect(btnNew_, &QPushButton::clicked, this, &FolderBrowser::NewFolder);
     connect(btnOk_, &QPushButton::clicked, this, [this] {
         if (!SelectedFolder().isEmpty())

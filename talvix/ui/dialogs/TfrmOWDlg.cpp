@@ -74,7 +74,7 @@ TfrmOWDlg::TfrmOWDlg(const MLang& lang, QWidget* mainWindow)
     setModal(true);
     setFixedSize(kClientWidth, kDesignClientHeight);
 
-    lblMsg_ = MakeLabel(this, "lblMsg", QRect(56, 10, 420, 38));
+    lblMsg_ = MakeLabel(this, "lblMsg", QRect(56, 8, 420, 34));
     lblMsg_->setWordWrap(true);
     imgIcon_ = MakeLabel(this, "imgIcon", QRect(12, 10, 32, 32), true);
     imgFile_ = MakeLabel(this, "imgFile", QRect(12, 10, 32, 32), true);
@@ -92,15 +92,15 @@ TfrmOWDlg::TfrmOWDlg(const MLang& lang, QWidget* mainWindow)
     imgIcon2_ = MakeLabel(this, "imgIcon2", QRect(72, 128, 32, 32), true);
     lblRepSize_ = MakeLabel(this, "lblRepSize", QRect(114, 128, 362, 16));
     lblRepDate_ = MakeLabel(this, "lblRepDate", QRect(114, 146, 362, 16));
-    lblFolder1_ = MakeLabel(this, "lblFolder1", QRect(56, 52, 420, 16));
-    lblFolder2_ = MakeLabel(this, "lblFolder2", QRect(56, 68, 420, 16));
-    lblFolder3_ = MakeLabel(this, "lblFolder3", QRect(56, 84, 420, 16));
+    // The folder form is 123 pixels high with its buttons at 93.
+    lblFolder1_ = MakeLabel(this, "lblFolder1", QRect(56, 44, 420, 15));
+    lblFolder2_ = MakeLabel(this, "lblFolder2", QRect(56, 59, 420, 15));
+    lblFolder3_ = MakeLabel(this, "lblFolder3", QRect(56, 74, 420, 15));
 
     btnYes_ = MakeButton(this, "btnYes", 70, OverwriteAsker::Yes);
     btnAll_ = MakeButton(this, "btnAll", 172, OverwriteAsker::YesToAll);
     btnNo_ = MakeButton(this, "btnNo", 274, OverwriteAsker::No);
     btnCancel_ = MakeButton(this, "btnCancel", 376, OverwriteAsker::Cancel);
-    btnCancel_->setGeometry(376, 180, 96, 25);
     btnYes_->setDefault(true);
     for (QPushButton* button : {btnYes_, btnAll_, btnNo_, btnCancel_}) {
         connect(button, &QPushButton::clicked, this, [this, button] { AnswerWith(button->property("tag").toInt()); });
@@ -109,9 +109,7 @@ TfrmOWDlg::TfrmOWDlg(const MLang& lang, QWidget* mainWindow)
     CaptionForm(lang_, this);
     setWindowTitle(Text("TI_OW"));
     yesLeft_ = btnYes_->x();
-    allLeft_ = btnAll_->x();
     noLeft_ = btnNo_->x();
-    cancelLeft_ = btnCancel_->x();
 }
 
 QString TfrmOWDlg::Text(const char* key) const

@@ -77,10 +77,8 @@ private:
     QWidget* mainWindow_;
     bool folder_ = false;
     int formHeight_ = kFileFormHeight;
-    int yesLeft_ = 0;
-    int allLeft_ = 0;
+    int yesLeft_ = 0;  // design positions of Yes and No
     int noLeft_ = 0;
-    int cancelLeft_ = 0;
 
     QLabel* lblMsg_;
     QLabel* imgIcon_;
