@@ -107,6 +107,8 @@ bool CSelkIO::TransactRetry(int count)
     // A frame to IDs 100..127 gets no reply, so there is no status to judge:
     // it goes out once and counts as no verdict (the reply frame would only
     // hold an older device's answer).
+    if (count <= 0)
+        return false;
     if (commandFrame[2] == 0 || commandFrame[2] >= 100) {
         Transact();
         return false;

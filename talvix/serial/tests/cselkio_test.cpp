@@ -286,6 +286,25 @@ TEST(CSelkIO, GarbageAndHalfFramesGiveResultCodes)
     }
 }
 
+// A frame to IDs 100..127 gets no reply and so no verdict: it goes out once
+// whatever the attempt count, and not at all with no attempts.
+TEST(CSelkIO, TransactRetryToABroadcastIdSendsOnce)
+{
+    Line line;
+    ASSERT_TRUE(line.Open()) << line.sim.startError();
+    line.io.SetCommand(127, kSense);
+    EXPECT_FALSE(line.io.TransactRetry(0));
+    line.io.SetCommand(5, kSense);
+    EXPECT_FALSE(line.io.TransactRetry(0));
+    usleep(30000);
+    EXPECT_TRUE(line.sim.Frames("pc").empty());
+    line.io.SetCommand(127, kSense);
+    EXPECT_FALSE(line.io.TransactRetry(5));
+    EXPECT_EQ(line.io.lastResult(), SELK_OK);
+    usleep(30000);
+    EXPECT_EQ(line.sim.Frames("pc"), (std::vector<std::string>{"FF FF 7F 7C 4E 20 00 00 00 00 19"}));
+}
+
 TEST(CSelkIO, SpacingAfterBroadcastButNotAfterAnAnswer)
 {
     Line line;
