@@ -242,3 +242,38 @@ TEST_F(FileMonTest, AttributeBoxesSetTheirBitsAndHidingSavesThePlace)
 
 }  // namespace
 }  // namespace talvix::ui
+
+namespace talvix::ui {
+namespace {
+
+TEST_F(FileMonTest, TheRateButtonTakesOnlyNumbers)
+{
+    Start();
+    auto* rate = Child<QComboBox>("ComboBox1");
+    auto* send = Child<QPushButton>("Button5");
+    ASSERT_TRUE(rate && send);
+    EXPECT_EQ(rate->currentText(), "115200");
+    EXPECT_TRUE(send->isEnabled());
+    struct Case {
+        const char* text;
+        bool number;
+    };
+    for (const Case& c : {Case{"  9600", true}, Case{"-5", true}, Case{"+38400", true}, Case{"12a", false},
+                          Case{"5-", false}, Case{"", false}, Case{"   ", false}, Case{"57 600", true}}) {
+        rate->setEditText(c.text);
+        EXPECT_EQ(send->isEnabled(), c.number) << '"' << c.text << '"';
+    }
+    // The rate goes to the device in file-transfer mode.
+    mon_->show();
+    Click("Button1");
+    rate->setEditText(" 38400");
+    sim_->ClearLog();
+    Click("Button5");
+    usleep(20000);
+    const auto frames = sim_->Frames("pc", "xfer");
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0].substr(0, 23), "16 13 04 00 00 96 00 00");  // 38400 little-endian
+}
+
+}  // namespace
+}  // namespace talvix::ui
