@@ -88,7 +88,7 @@ TEST_F(FolderTest, NewFolderDialogMakesTheFolderWithItsParents)
             return false;
         EXPECT_EQ(dlg.Edit()->text(), "New Folder");
         EXPECT_EQ(dlg.resultPath, base_);
-        EXPECT_EQ(QApplication::focusWidget(), dlg.Edit());
+        EXPECT_EQ(dlg.focusWidget(), dlg.Edit());
         dlg.Edit()->setText("PICS/2024/Trip");
         QTest::mouseClick(dlg.findChild<QPushButton*>("btnOk"), Qt::LeftButton);
         return true;
@@ -180,6 +180,19 @@ TEST_F(FolderTest, PickerPreselectsThePathAndReturnsTheChoice)
     });
     EXPECT_FALSE(picker.Browse(&main_));
     EXPECT_FALSE(picker.NewFolderMade());
+}
+
+TEST_F(FolderTest, BrowserSelectsTheNearestExistingFolder)
+{
+    fs::create_directories(base_ + "/PICS");
+    FolderBrowser browser(&main_, "Title", "New", nullptr);
+    EXPECT_TRUE(browser.SelectedFolder().isEmpty());
+    EXPECT_FALSE(browser.OkButton()->isEnabled()) << "nothing to choose yet";
+    browser.SelectFolder(QString::fromStdString(base_ + "/PICS/gone/deeper"));
+    EXPECT_EQ(browser.SelectedFolder().toStdString(), base_ + "/PICS");
+    EXPECT_TRUE(browser.OkButton()->isEnabled());
+    browser.NewFolder();  // no new-folder dialog given: nothing happens
+    EXPECT_FALSE(browser.NewFolderMade());
 }
 
 TEST_F(FolderTest, PickerWithoutPathStartsAtTheDesktop)
