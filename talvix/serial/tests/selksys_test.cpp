@@ -168,3 +168,24 @@ TEST(SelkSys, ReadDeviceInfoSwitchesAnOffDeviceOn)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data() + 13)), "CAM");
     EXPECT_EQ(bus.Sent("3E 40 70"), 1u);
 }
+
+// Reading an off device's record, frame by frame as it goes on the line.
+TEST(SelkSys, ReadDeviceInfoPutsTheseFramesOnTheLine)
+{
+    Bus bus({"--device", "id=4,power=off,delay=1,name=CAM"});
+    ASSERT_TRUE(bus.Open()) << bus.sim.startError();
+    std::array<uint8_t, 26> record{};
+    record[0] = 4;
+    ASSERT_TRUE(bus.sys.ReadDeviceInfo(DeviceRecord(record.data(), kDeviceRecordSize)));
+    usleep(20000);
+    EXPECT_EQ(bus.sim.Frames("pc"), (std::vector<std::string>{
+                                        "FF FF 04 7C 4E 20 00 00 00 00 14",  // "|N ": off
+                                        "FF FF 04 3E 4E 20 00 00 00 00 52",  // ">N ": off
+                                        "FF FF 04 3E 40 70 00 00 00 00 10",  // ">@p"
+                                        "FF FF 04 3E 4E 20 00 00 00 00 52",  // ">N ": still off
+                                        "FF FF 04 3E 4E 20 00 00 00 00 52",  // ">N ": on
+                                        "FF FF 04 7C 49 00 00 00 00 00 39",  // "|I"
+                                        "FF FF 04 7C 45 00 00 00 00 00 3D",  // "|E"
+                                        "FF FF 04 7C 4C 00 00 00 00 00 36",  // "|L": "CAM" and the end
+                                    }));
+}
