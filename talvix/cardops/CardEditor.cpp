@@ -16,6 +16,7 @@ CardEditor::CardEditor(CardSession& session) : s_(session) {}
 void CardEditor::ClearDelList()
 {
     DelList.clear();
+    Skipped.clear();
     tooMany_ = false;
 }
 
@@ -53,6 +54,10 @@ bool CardEditor::BuildDelListFromList(const std::vector<ListSelection>& selected
         if (sel.entry == nullptr)
             continue;
         const FindData& e = *sel.entry;
+        if (cardpath::IsUnsafeName(e.cFileName)) {
+            Skipped.push_back(treeFolder + "\\" + e.cFileName);
+            continue;
+        }
         if (ReadOnly(e)) {
             const ReadOnlyAsker::Answer a =
                 s_.readOnlyAsker ? s_.readOnlyAsker->AskReadOnlyDelete(e.cFileName, true) : ReadOnlyAsker::No;
@@ -98,6 +103,11 @@ bool CardEditor::BuildDelListFromTree(const std::string& folder, TreeNode node, 
 
     for (size_t i = 0; i < record->entries.size(); ++i) {
         const FindData& e = *record->entries[i];
+        if (cardpath::IsUnsafeName(e.cFileName)) {
+            // A subfolder of such a name is left out with everything in it.
+            Skipped.push_back(folder + "\\" + e.cFileName);
+            continue;
+        }
         if (ReadOnly(e)) {
             const ReadOnlyAsker::Answer a =
                 s_.readOnlyAsker ? s_.readOnlyAsker->AskReadOnlyDelete(e.cFileName, false) : ReadOnlyAsker::Cancel;
@@ -115,7 +125,8 @@ bool CardEditor::BuildDelListFromTree(const std::string& folder, TreeNode node, 
             return Fail();
     }
     for (const CardFolders::Child& child : s_.folders.Children(*record))
-        if (!BuildDelListFromTree(child.relative, child.record ? child.record->node : nullptr, nullptr))
+        if (!cardpath::IsUnsafeName(child.name) &&
+            !BuildDelListFromTree(child.relative, child.record ? child.record->node : nullptr, nullptr))
             return false;
     return true;
 }

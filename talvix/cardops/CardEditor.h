@@ -38,7 +38,8 @@ public:
         const platform::FindData* entry = nullptr;
     };
 
-    // Empties the delete list (DelCount = 0), as every delete command does first.
+    // Empties the delete list (DelCount = 0) and Skipped, as every delete
+    // command does first.
     void ClearDelList();
     // Adds the selected list items of the tree folder `treeFolder` (folders
     // with everything in them). False on Cancel in a read-only question, or
@@ -70,6 +71,11 @@ public:
     void Rename_Th();
 
     std::vector<tagDEL_LIST> DelList;
+    // Relative card paths of entries left out of the delete list because
+    // their names cannot be sent as one component of a card path (empty,
+    // ".", "..", or holding "\", "/" or NUL): the path sent would name
+    // another entry. Emptied by ClearDelList.
+    std::vector<std::string> Skipped;
     std::string MakeDirPath;
     uint16_t MakeDirTimes[6] = {};
     std::string RenameFrom;

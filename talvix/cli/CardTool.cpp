@@ -462,6 +462,9 @@ int CardTool::Remove(CardSession& session)
         if (!editor.BuildDelListFromList({{nullptr, e}}, folder))
             return Fail(session.CardStatus != ST_OK ? session.CardStatus.load() : ST_ABORT);
     }
+    for (const std::string& skipped : editor.Skipped)
+        std::fprintf(err_, "tvcard: not deleted, the name cannot be sent as a card path: %s\n",
+                     platform::ToUtf8(skipped).c_str());
     editor.DeleteAndWait();
     return session.CardStatus == ST_OK ? kOk : Fail(session.CardStatus);
 }

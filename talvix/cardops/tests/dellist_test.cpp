@@ -87,6 +87,31 @@ TEST_F(DelList, ReadOnlyQuestions)
     EXPECT_EQ(session.CardStatus.load(), ST_OK);
 }
 
+TEST_F(DelList, NamesThatCannotBeOneCardPathComponentAreLeftOut)
+{
+    // A spoilt card: DELETE "M:\\A\\B" would remove B inside folder A, and
+    // an empty name would name the folder that holds the entry.
+    CardFolder* root = session.folders.Slot(0);
+    root->Add(Entry("A\\B"));
+    root->Add(Entry(""));
+    CardFolder* d = session.folders.Slot(1);
+    d->Add(Entry("S/T"));
+    d->Add(Entry("Q\\R", true));
+    d->Add(Entry(std::string("N\0L", 3)));
+    int items[3];
+    ASSERT_TRUE(editor.BuildDelListFromList(
+        {{&items[0], root->entries[2].get()}, {&items[1], root->entries[3].get()}, {&items[2], root->entries[1].get()}},
+        ""));
+    EXPECT_EQ(Paths(), (std::vector<std::string>{"\\X.TXT"}));
+    EXPECT_EQ(editor.Skipped, (std::vector<std::string>{"\\A\\B", "\\"}));
+
+    editor.ClearDelList();
+    EXPECT_TRUE(editor.Skipped.empty());
+    ASSERT_TRUE(editor.BuildDelListFromTree("\\D", &nodeD, nullptr));
+    EXPECT_EQ(Paths(), (std::vector<std::string>{"\\D/", "\\D\\F1", "\\D\\F3", "\\D\\E/", "\\D\\E\\F2"}));
+    EXPECT_EQ(editor.Skipped.size(), 3u);
+}
+
 TEST_F(DelList, MoreThanTheListHoldsIsRefused)
 {
     CardFolder* e = session.folders.Slot(2);
