@@ -136,6 +136,36 @@ TEST_F(TitleToolTest, Item1RestoresTheAlbumListAndSavesItAfterTheOrganiserEnds)
     ASSERT_TRUE(StopLastAndWaitForEnd());
 }
 
+TEST_F(TitleToolTest, EmptyAlbumTextsReadBackFromTheUsersFileAndFromTheShippedOne)
+{
+    const std::string list = "[Gallo]\nAlbum=1\nNumber0=4\nDir0=\nFileName0=cover\nTitle0=\n";
+    // The program folder cannot take the user's settings: they live in a
+    // folder of their own, and the copy shipped with the program is read
+    // until the first change.
+    const fs::path own = dir_ / "state" / "orh10.ini";
+    for (const bool shippedOnly : {true, false}) {
+        fs::remove_all(dir_ / "state");
+        fs::remove(dir_ / "orh10.ini");
+        if (shippedOnly) {
+            Ini(list);
+        } else {
+            fs::create_directories(own.parent_path());
+            std::ofstream(own) << list;
+        }
+        orvane::OrvaneSetup setup{dir_.string(), dir_.string(),
+                                  talvix::CProfile::AtPath(own.string(), dir_.string(), (dir_ / "orh10.ini").string()),
+                                  Reg()};
+        TfrmMain frm(std::move(setup));
+        ASSERT_TRUE(frm.ReadAlbumsFromIni()) << shippedOnly;
+        ASSERT_EQ(frm.albumRegistry().albumCount(), 1) << shippedOnly;
+        const orvane::tagXX& album = frm.albumRegistry().albums()[0];
+        EXPECT_EQ(album.albumNumber, 4) << shippedOnly;
+        EXPECT_EQ(album.coverDir, "") << shippedOnly;
+        EXPECT_EQ(album.coverFileName, "cover") << shippedOnly;
+        EXPECT_EQ(album.coverTitle, "") << shippedOnly;
+    }
+}
+
 TEST_F(TitleToolTest, ABrokenAlbumListStartsTheOrganiserWithNoAlbums)
 {
     const char* broken[] = {

@@ -463,7 +463,7 @@ bool TfrmMain::ReadAlbumsFromIni()
     count = std::min(count, CPNReg::kMaxAlbums);
     // The three texts may be empty (an album without a cover): an empty value
     // is kept as empty, only a missing key breaks the list.
-    const platform::IniFile ini(profile_.settingsPath());
+    const platform::IniFile ini(SettingsReadPath());
     for (int i = 0; i < count; ++i) {
         const std::string index = std::to_string(i);
         int number = 0;
@@ -482,6 +482,17 @@ bool TfrmMain::ReadAlbumsFromIni()
         pnReg_->AddAlbum(album);
     }
     return true;
+}
+
+std::string TfrmMain::SettingsReadPath() const
+{
+    // The settings are read from the user's own file; while there is none
+    // yet, from the copy that came with the program.
+    const std::string& own = profile_.settingsPath();
+    if (talvix::FileName::FileExists(own))
+        return own;
+    const std::string shipped = profile_.programFolder() + "/" + talvix::FileName::GetFileName(own);
+    return shipped != own && talvix::FileName::FileExists(shipped) ? shipped : own;
 }
 
 void TfrmMain::SaveAlbumsToIni()

@@ -134,6 +134,9 @@ private:
     void ShowError(const std::string& text);
     std::optional<QString> RunOpen(const OpenRequest& request);
     std::string TitleFolder() const;
+    // The file the settings are read from (a missing file of the user's
+    // own reads from the copy shipped with the program).
+    std::string SettingsReadPath() const;
 
     std::string launcherFolder_;
     std::string stateFolder_;
