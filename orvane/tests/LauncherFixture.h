@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "AppTeardown.h"
 #include "orvane/ui/TfrmMain.h"
 
 namespace orvane_test {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "AppTeardown.h"
 #include "orvane/launch/MenuModel.h"
 #include "orvane/ui/MenuArt.h"
 

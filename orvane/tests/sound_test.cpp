@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "AppTeardown.h"
 #include "orvane/sound/WaveSynth.h"
 #include "orvane/ui/FocusSounds.h"
 
