@@ -142,7 +142,10 @@ TfrmFileMon::TfrmFileMon(FileOpe& ope, CProfile& profile, QWidget* parent)
     RestoreWidgetPlacement(profile_, this, false);
 }
 
-TfrmFileMon::~TfrmFileMon() { Register(false); }
+TfrmFileMon::~TfrmFileMon()
+{
+    Register(false);
+}
 
 void TfrmFileMon::BuildControls()
 {
@@ -163,8 +166,8 @@ void TfrmFileMon::BuildControls()
     top->addWidget(CheckBox2_);
     top->addWidget(CheckBox3_);
     layout->addLayout(top);
-    connect(enter, &QPushButton::clicked, this, [this] { ope_.EnterTransferMode(); });
-    connect(leave, &QPushButton::clicked, this, [this] { ope_.LeaveTransferMode(); });
+    connect(enter, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.EnterTransferMode(); }); });
+    connect(leave, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.LeaveTransferMode(); }); });
     connect(CheckBox3_, &QCheckBox::toggled, this, [this](bool on) { ope_.SetAttemptCount(on ? 3 : 1); });
 
     tabs_ = new QTabWidget(this);
@@ -197,7 +200,7 @@ void TfrmFileMon::BuildControls()
     QPushButton* send = Button(this, "Button13", QStringLiteral("送信"));
     traffic->addWidget(send, 2, 0, Qt::AlignLeft);
     layout->addLayout(traffic, 1);
-    connect(send, &QPushButton::clicked, this, &TfrmFileMon::SendTyped);
+    connect(send, &QPushButton::clicked, this, [this] { Guarded([this] { SendTyped(); }); });
 }
 
 QWidget* TfrmFileMon::BuildOtherTab()
@@ -213,12 +216,14 @@ QWidget* TfrmFileMon::BuildOtherTab()
         layout->addWidget(b);
     layout->addStretch(1);
     connect(nop, &QPushButton::clicked, this, [this] {
-        ope_.fileIO().BuildRequest(CMD_NOP);
-        ope_.fileIO().Exchange();
+        Guarded([this] {
+            ope_.fileIO().BuildRequest(CMD_NOP);
+            ope_.fileIO().Exchange();
+        });
     });
-    connect(status, &QPushButton::clicked, this, [this] { ope_.GetStatus(); });
-    connect(format, &QPushButton::clicked, this, [this] { ope_.Format(); });
-    connect(space, &QPushButton::clicked, this, [this] { ope_.GetFreeSpace(nullptr); });
+    connect(status, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.GetStatus(); }); });
+    connect(format, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.Format(); }); });
+    connect(space, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.GetFreeSpace(nullptr); }); });
     return page;
 }
 
@@ -242,9 +247,11 @@ QWidget* TfrmFileMon::BuildRateTab()
         Button5_->setEnabled(ReadRateText(text, rate));
     });
     connect(Button5_, &QPushButton::clicked, this, [this] {
-        int rate = 0;
-        if (ReadRateText(ComboBox1_->currentText(), rate))
-            ope_.SetTransferRate(rate);
+        Guarded([this] {
+            int rate = 0;
+            if (ReadRateText(ComboBox1_->currentText(), rate))
+                ope_.SetTransferRate(rate);
+        });
     });
     return page;
 }
@@ -266,11 +273,14 @@ QWidget* TfrmFileMon::BuildFindTab()
     layout->addWidget(Labelled(page, QStringLiteral("HANDLE"), CSpinEdit1_), 2, 0);
     layout->setRowStretch(3, 1);
     connect(first, &QPushButton::clicked, this, [this] {
-        const int handle = ope_.FindFirst(0, CardPath(Edit1_), &findRecord_);
-        CSpinEdit1_->setValue(handle);
+        Guarded([this] {
+            const int handle = ope_.FindFirst(0, CardPath(Edit1_), &findRecord_);
+            CSpinEdit1_->setValue(handle);
+        });
     });
-    connect(next, &QPushButton::clicked, this, [this] { ope_.FindNext(CSpinEdit1_->value(), &findRecord_); });
-    connect(close, &QPushButton::clicked, this, [this] { ope_.FindClose(CSpinEdit1_->value()); });
+    connect(next, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ope_.FindNext(CSpinEdit1_->value(), &findRecord_); }); });
+    connect(close, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.FindClose(CSpinEdit1_->value()); }); });
     return page;
 }
 
@@ -295,20 +305,23 @@ QWidget* TfrmFileMon::BuildReadTab()
     layout->addWidget(close, 3, 1);
     layout->setRowStretch(4, 1);
     connect(open, &QPushButton::clicked, this, [this] {
-        uint8_t error = 0;
-        const uint32_t handle = ope_.Open(CardPath(Edit2_), kOpenRead, error);
-        CSpinEdit4_->setValue(static_cast<int>(std::min<uint32_t>(handle, INT_MAX)));
+        Guarded([this] {
+            uint8_t error = 0;
+            const uint32_t handle = ope_.Open(CardPath(Edit2_), kOpenRead, error);
+            CSpinEdit4_->setValue(static_cast<int>(std::min<uint32_t>(handle, INT_MAX)));
+        });
     });
     connect(read, &QPushButton::clicked, this, [this] {
-        // The data only matters as traffic; the buffer takes it and goes.
-        const auto start = static_cast<uint32_t>(CSpinEdit2_->value());
-        const auto count = static_cast<uint32_t>(CSpinEdit3_->value());
-        std::vector<uint8_t> buffer(static_cast<size_t>(start) + count);
-        uint32_t got = 0;
-        ope_.Read(static_cast<uint32_t>(CSpinEdit4_->value()), buffer.data(), start, count, got);
+        Guarded([this] {
+            // The data only matters as traffic; the buffer takes it and goes.
+            const auto start = static_cast<uint32_t>(CSpinEdit2_->value());
+            const auto count = static_cast<uint32_t>(CSpinEdit3_->value());
+            std::vector<uint8_t> buffer(static_cast<size_t>(start) + count);
+            uint32_t got = 0;
+            ope_.Read(static_cast<uint32_t>(CSpinEdit4_->value()), buffer.data(), start, count, got);
+        });
     });
-    connect(close, &QPushButton::clicked, this,
-            [this] { ope_.Close(static_cast<uint32_t>(CSpinEdit4_->value())); });
+    connect(close, &QPushButton::clicked, this, [this] { ope_.Close(static_cast<uint32_t>(CSpinEdit4_->value())); });
     return page;
 }
 
@@ -324,8 +337,8 @@ QWidget* TfrmFileMon::BuildVolumeTab()
     layout->addWidget(Edit3_, 1, 0);
     layout->addWidget(set, 1, 1);
     layout->setRowStretch(2, 1);
-    connect(get, &QPushButton::clicked, this, [this] { ope_.GetVolume(); });
-    connect(set, &QPushButton::clicked, this, [this] { ope_.SetVolume(CardPath(Edit3_)); });
+    connect(get, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.GetVolume(); }); });
+    connect(set, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.SetVolume(CardPath(Edit3_)); }); });
     return page;
 }
 
@@ -345,9 +358,10 @@ QWidget* TfrmFileMon::BuildDirTab()
     layout->addWidget(Edit6_, 1, 0);
     layout->addWidget(rename, 1, 1);
     layout->setRowStretch(2, 1);
-    connect(make, &QPushButton::clicked, this, [this] { ope_.MakeDir(CardPath(Edit4_)); });
-    connect(remove, &QPushButton::clicked, this, [this] { ope_.Delete(CardPath(Edit4_)); });
-    connect(rename, &QPushButton::clicked, this, [this] { ope_.Rename(CardPath(Edit4_), CardPath(Edit6_)); });
+    connect(make, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.MakeDir(CardPath(Edit4_)); }); });
+    connect(remove, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.Delete(CardPath(Edit4_)); }); });
+    connect(rename, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ope_.Rename(CardPath(Edit4_), CardPath(Edit6_)); }); });
     return page;
 }
 
@@ -387,12 +401,16 @@ QWidget* TfrmFileMon::BuildFileTab()
     layout->addWidget(attributes, 2, 2);
     layout->addWidget(now, 3, 2);
     layout->setRowStretch(4, 1);
-    connect(del, &QPushButton::clicked, this, [this] { ope_.Delete(CardPath(Edit5_)); });
-    connect(rename, &QPushButton::clicked, this, [this] { ope_.Rename(CardPath(Edit5_), CardPath(Edit7_)); });
-    connect(attributes, &QPushButton::clicked, this, [this] { ope_.SetAttributes(attributes_, CardPath(Edit5_)); });
+    connect(del, &QPushButton::clicked, this, [this] { Guarded([this] { ope_.Delete(CardPath(Edit5_)); }); });
+    connect(rename, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ope_.Rename(CardPath(Edit5_), CardPath(Edit7_)); }); });
+    connect(attributes, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ope_.SetAttributes(attributes_, CardPath(Edit5_)); }); });
     connect(now, &QPushButton::clicked, this, [this] {
-        const DosDateTime stamp = NowAsDos();
-        ope_.SetDateTime(CardPath(Edit5_), stamp, stamp, stamp);
+        Guarded([this] {
+            const DosDateTime stamp = NowAsDos();
+            ope_.SetDateTime(CardPath(Edit5_), stamp, stamp, stamp);
+        });
     });
     return page;
 }
@@ -440,24 +458,41 @@ QWidget* TfrmFileMon::BuildWriteTab()
     layout->setRowStretch(5, 1);
 
     connect(open, &QPushButton::clicked, this, [this] {
-        uint8_t error = 0;
-        const uint32_t handle = ope_.Open(CardPath(Edit8_), kOpenWrite, error);
-        CSpinEdit7_->setValue(static_cast<int>(std::min<uint32_t>(handle, INT_MAX)));
+        Guarded([this] {
+            uint8_t error = 0;
+            const uint32_t handle = ope_.Open(CardPath(Edit8_), kOpenWrite, error);
+            CSpinEdit7_->setValue(static_cast<int>(std::min<uint32_t>(handle, INT_MAX)));
+        });
     });
     connect(load, &QPushButton::clicked, this, &TfrmFileMon::PickPcFile);
     connect(CSpinEdit9_, &QSpinBox::valueChanged, this, &TfrmFileMon::TotalChanged);
     connect(ComboBox2_, &QComboBox::currentTextChanged, this, &TfrmFileMon::PacketSizeChanged);
     connect(Button29_, &QPushButton::clicked, this, [this] {
-        if (ope_.WriteBegin(static_cast<uint32_t>(CSpinEdit7_->value()), static_cast<uint32_t>(CSpinEdit5_->value()),
-                            static_cast<uint32_t>(CSpinEdit9_->value())))
-            Button25_->setEnabled(!image_.empty());
+        Guarded([this] {
+            if (ope_.WriteBegin(static_cast<uint32_t>(CSpinEdit7_->value()),
+                                static_cast<uint32_t>(CSpinEdit5_->value()),
+                                static_cast<uint32_t>(CSpinEdit9_->value())))
+                Button25_->setEnabled(!image_.empty());
+        });
     });
-    connect(Button25_, &QPushButton::clicked, this, [this] { WriteDataPacket(); });
-    connect(Button28_, &QPushButton::clicked, this, [this] { WriteAll(); });
+    connect(Button25_, &QPushButton::clicked, this, [this] { Guarded([this] { WriteDataPacket(); }); });
+    connect(Button28_, &QPushButton::clicked, this, [this] { Guarded([this] { WriteAll(); }); });
     connect(stop, &QPushButton::clicked, this, [this] { StopWriteAll(); });
-    connect(close, &QPushButton::clicked, this, [this] { ope_.Close(static_cast<uint32_t>(CSpinEdit7_->value())); });
+    connect(close, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ope_.Close(static_cast<uint32_t>(CSpinEdit7_->value())); }); });
     ComboBox2_->setCurrentText(QStringLiteral("2048"));
     return page;
+}
+
+void TfrmFileMon::Guarded(const std::function<void()>& work)
+{
+    // A command waits for the device with the event loop running: a second
+    // click meanwhile must not start another exchange in the middle of it.
+    if (exchanging_)
+        return;
+    exchanging_ = true;
+    work();
+    exchanging_ = false;
 }
 
 std::string TfrmFileMon::CardPath(const QLineEdit* edit) const
@@ -568,7 +603,10 @@ void TfrmFileMon::DropImage()
     Button29_->setEnabled(false);
 }
 
-void TfrmFileMon::TotalChanged(int total) { CSpinEdit5_->setMaximum(std::max(0, total)); }
+void TfrmFileMon::TotalChanged(int total)
+{
+    CSpinEdit5_->setMaximum(std::max(0, total));
+}
 
 void TfrmFileMon::PacketSizeChanged(const QString& text)
 {
@@ -589,8 +627,7 @@ bool TfrmFileMon::WriteDataPacket()
     if (start >= end)
         return false;
     const int count = std::min(step, end - start);
-    const bool sent = ope_.WriteData(static_cast<uint32_t>(start), static_cast<uint32_t>(count),
-                                     image_.data() + start);
+    const bool sent = ope_.WriteData(static_cast<uint32_t>(start), static_cast<uint32_t>(count), image_.data() + start);
     const long long next = static_cast<long long>(start) + step;
     CSpinEdit5_->setValue(static_cast<int>(std::min<long long>(next, total)));
     const int moved = CSpinEdit5_->value();

@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/FindData.h"
@@ -67,6 +68,7 @@ private:
     void TotalChanged(int total);
     void PacketSizeChanged(const QString& text);
     void DropImage();
+    void Guarded(const std::function<void()>& work);
     std::string CardPath(const QLineEdit* edit) const;
 
     FileOpe& ope_;
@@ -76,6 +78,7 @@ private:
     platform::FindData findRecord_{};
     std::atomic<bool> stopRequested_{false};
     bool writingAll_ = false;
+    bool exchanging_ = false;
 
     QCheckBox* CheckBox2_ = nullptr;  // display break
     QCheckBox* CheckBox3_ = nullptr;  // retry

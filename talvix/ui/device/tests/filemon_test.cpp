@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "DeviceUiFixture.h"
@@ -273,6 +274,40 @@ TEST_F(FileMonTest, TheRateButtonTakesOnlyNumbers)
     const auto frames = sim_->Frames("pc", "xfer");
     ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames[0].substr(0, 23), "16 13 04 00 00 96 00 00");  // 38400 little-endian
+}
+
+}  // namespace
+}  // namespace talvix::ui
+
+namespace talvix::ui {
+namespace {
+
+TEST_F(FileMonTest, ACommandClickedWhileAnotherWaitsIsNotSent)
+{
+    Start();
+    mon_->show();
+    Click("Button1");
+    const std::string pcFile = dir_ + "/pc.bin";
+    WriteFile(pcFile, Pattern(3000));
+    ASSERT_TRUE(mon_->LoadImage(QString::fromStdString(pcFile)));
+    Child<QLineEdit>("Edit8")->setText("M:\\GUARD.BIN");
+    Click("Button24");
+    sim_->ClearLog();
+    // While the packets go out the event loop runs; a click on GET STATUS
+    // then must wait for its turn, not cut into the transfer.
+    QTimer::singleShot(0, mon_.get(), [this] { QTest::mouseClick(Child<QPushButton>("Button3"), Qt::LeftButton); });
+    Click("Button28");
+    usleep(20000);
+    size_t status = 0;
+    size_t packets = 0;
+    for (const std::string& f : sim_->Frames("pc", "xfer")) {
+        status += f.compare(0, 5, "16 11") == 0 ? 1 : 0;
+        packets += f.compare(0, 5, "16 C0") == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(packets, 2u);  // 2048 + 952
+    Click("Button26");
+    EXPECT_EQ(ReadFile(card_ + "/GUARD.BIN"), Pattern(3000));
 }
 
 }  // namespace
