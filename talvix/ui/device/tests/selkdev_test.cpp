@@ -1,6 +1,8 @@
 #include "talvix/ui/device/TfrmSelkDev.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QMenu>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -334,9 +336,27 @@ TEST_F(SelkDevTest, IdEditingKeepsTwoDigitsAndRefusesATakenId)
     EXPECT_TRUE(dlg_->isVisible());
     EXPECT_EQ(Row(2), "03|Unknown|CAM");
 
-    // The "no device" row has no ID to change.
-    dlg_->ClickRow(1);
+    // A click into the grid ends editing and focuses the clicked row.
+    ASSERT_TRUE(dlg_->BeginChangeId());
+    QTest::keyClicks(Editor(), "9");
+    const QRect noDevice = grid_->visualRect(grid_->model()->index(0, 3));
+    QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, noDevice.center());
+    EXPECT_FALSE(dlg_->EditingId());
+    EXPECT_EQ(Row(2), "03|Unknown|CAM");
+    EXPECT_EQ(dlg_->FocusedRow(), 1);
+    EXPECT_EQ(dlg_->CurrentDeviceID(), 0);
+
+    // The "no device" row has no ID to change; the menu says so too.
+    auto* menu = dlg_->findChild<QMenu*>("PopupMenu1");
+    auto* change = dlg_->findChild<QAction*>("mnuChID");
+    ASSERT_TRUE(menu && change);
+    emit menu->aboutToShow();
+    EXPECT_FALSE(change->isEnabled());
     EXPECT_FALSE(dlg_->BeginChangeId());
+    dlg_->ClickRow(3);
+    emit menu->aboutToShow();
+    EXPECT_TRUE(change->isEnabled());
+    EXPECT_EQ(change->text(), "Change &ID");
 }
 
 TEST_F(SelkDevTest, IdChangeReachesTheDeviceAndTheRegistryAtOnce)
