@@ -104,6 +104,7 @@ TfrmMain::TfrmMain(MainOptions options) : options_(std::move(options))
     devices_ = std::make_unique<MainDevices>(*selk_, *sys_, options_.registryPath);
     ope_ = std::make_unique<FileOpe>(*selk_, *devices_);
     session_ = std::make_unique<CardSession>(ope_.get());
+    editor_ = std::make_unique<CardEditor>(*session_);
     invoker_ = std::make_unique<platform::UiInvoker>();
     shell_ = std::make_unique<ShellTypes>(options_.stateFolder);
 
@@ -202,9 +203,13 @@ void TfrmMain::BuildForm()
         connect(v->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
             // An edit of a new folder that ended without a change creates the
             // folder under the name it was shown with.
-            if (creatingFolder_ && clickedItem_ != nullptr)
-                QTimer::singleShot(0, this, [this] {
-                    if (creatingFolder_ && clickedItem_ != nullptr)
+            const auto unchanged = [this] {
+                return creatingFolder_ && clickedItem_ != nullptr && !timer2_->isActive() &&
+                       Cp932(clickedItem_->text()) == clickedItem_->data(kNameRole).toString().toStdString();
+            };
+            if (unchanged())
+                QTimer::singleShot(0, this, [this, unchanged] {
+                    if (unchanged())
                         ListEdited(clickedItem_, clickedItem_->text());
                 });
         });
@@ -218,8 +223,8 @@ void TfrmMain::BuildForm()
         if (settingText_ || item->column() != 0)
             return;
         const QString text = item->text();
-        if (Cp932(text) == item->data(kNameRole).toString().toStdString() && !creatingFolder_)
-            return;
+        if (Cp932(text) == item->data(kNameRole).toString().toStdString())
+            return;  // not an edit of the name
         QTimer::singleShot(0, this, [this, item, text] {
             if (RowOf(reinterpret_cast<ListItem>(item->data(kHandleRole).value<quintptr>())) >= 0)
                 ListEdited(item, text);
@@ -1325,7 +1330,9 @@ void TfrmMain::ListEdited(QStandardItem* item, const QString& text)
         return;
     const std::string oldName = item->data(kNameRole).toString().toStdString();
     std::string name = Cp932(text);
-    if (name == oldName && !creatingFolder_) {
+    // Only the item being made is a new folder; any other item is renamed.
+    const bool creating = creatingFolder_ && item == clickedItem_;
+    if (name == oldName && !creating) {
         SetItemText(item, oldName);
         return;
     }
@@ -1334,15 +1341,14 @@ void TfrmMain::ListEdited(QStandardItem* item, const QString& text)
     item->setText(Utf8(name));  // the item shows the upper-case text
     settingText_ = false;
     // A new folder's own item is no duplicate of the name it gets.
-    if (!CheckCardName(name, creatingFolder_ ? item : nullptr)) {
-        if (creatingFolder_)
+    if (!CheckCardName(name, creating ? item : nullptr)) {
+        if (creating)
             timer2_->start();
         else
             SetItemText(item, oldName);
         return;
     }
-    if (creatingFolder_) {
-        clickedItem_ = item;
+    if (creating) {
         CreateFolder(name);
         return;
     }
@@ -1354,7 +1360,7 @@ void TfrmMain::ListEdited(QStandardItem* item, const QString& text)
     QTreeWidgetItem* node = tree_->currentItem();
     const std::string parent = NodePath(node) + "\\";
     session_->thread.WaitDone();
-    CardEditor editor(*session_);
+    CardEditor& editor = *editor_;
     session_->flags.waitAbort = false;
     progress_->Begin(Text("TI_MAIN"), QString(), &session_->flags.waitAbort, false);
     editor.StartRename(parent + oldName, parent + name);
@@ -1396,7 +1402,7 @@ void TfrmMain::TreeEdited(QTreeWidgetItem* node, const QString& text)
     }
     const std::string parent = NodePath(node->parent()) + "\\";
     session_->thread.WaitDone();
-    CardEditor editor(*session_);
+    CardEditor& editor = *editor_;
     session_->flags.waitAbort = false;
     progress_->Begin(Text("TI_MAIN"), QString(), &session_->flags.waitAbort, false);
     editor.StartRename(parent + oldName, parent + name);
@@ -1451,7 +1457,7 @@ void TfrmMain::DeleteFromList()
     if (messageBox(QMessageBox::Question, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     session_->thread.WaitDone();
-    CardEditor editor(*session_);
+    CardEditor& editor = *editor_;
     editor.ClearDelList();
     std::vector<CardEditor::ListSelection> selection;
     for (int r : rows) {
@@ -1473,7 +1479,7 @@ void TfrmMain::DeleteFromTree()
     if (messageBox(QMessageBox::Question, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     session_->thread.WaitDone();
-    CardEditor editor(*session_);
+    CardEditor& editor = *editor_;
     editor.ClearDelList();
     const auto handle = reinterpret_cast<TreeNode>(node->data(0, kHandleRole).value<quintptr>());
     // The folder's item in the list of its parent is not shown now.
@@ -1522,7 +1528,7 @@ void TfrmMain::CreateFolder(const std::string& name)
     if (node == nullptr)
         return;
     session_->thread.WaitDone();
-    CardEditor editor(*session_);
+    CardEditor& editor = *editor_;
     session_->flags.waitAbort = false;
     progress_->Begin(Text("TI_MAIN"), QString(), &session_->flags.waitAbort, false);
     editor.StartMakeDir(NodePath(node) + "\\" + name, newFolderTimes_);
@@ -1547,7 +1553,9 @@ void TfrmMain::AddFolderToModel(QTreeWidgetItem* node, const std::string& name, 
     if (record != nullptr) {
         const CardFolders::NewFolder made = session_->folders.AddFolder(*record, name, time);
         if (made.entry != nullptr && clickedItem_ != nullptr) {
+            settingText_ = true;
             clickedItem_->setData(QVariant::fromValue(reinterpret_cast<quintptr>(made.entry)), kEntryRole);
+            settingText_ = false;
             itemCount_ = record->count();
         }
         if (made.record != nullptr)

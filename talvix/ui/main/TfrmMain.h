@@ -40,6 +40,7 @@ class CSelkReg;
 class SelkSys;
 class FileOpe;
 class CardSession;
+class CardEditor;
 struct CardFolder;
 }  // namespace talvix
 
@@ -192,6 +193,9 @@ private:
     std::unique_ptr<MainDevices> devices_;
     std::unique_ptr<FileOpe> ope_;
     std::unique_ptr<CardSession> session_;
+    // Lives as long as the window: the delete thread runs on after its
+    // command has returned.
+    std::unique_ptr<CardEditor> editor_;
     std::unique_ptr<platform::UiInvoker> invoker_;
     std::unique_ptr<MainAskers> askers_;
     std::unique_ptr<ShellTypes> shell_;
