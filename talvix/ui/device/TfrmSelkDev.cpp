@@ -742,7 +742,10 @@ void TfrmSelkDev::FormClose()
     currentIndex_ = index;
     currentCategory_ = index >= 0 ? working_[index].category() : 0;
     reg_.WriteValue(kSection, "CurID", currentId_);
-    reg_.WriteValue(kSection, "COM", io_.IsOpen() ? io_.portNumber() : 0);
+    // Cancel changes no stored choice: a port that fails to reopen just now
+    // stays the stored port.
+    const int openPort = io_.IsOpen() ? io_.portNumber() : 0;
+    reg_.WriteValue(kSection, "COM", cancelled_ && openPort == 0 ? rememberedPort_ : openPort);
     reg_.WriteValue(kSection, "BAUDRATE", rate_);
     reg_.WriteValue(kSection, "Category", currentCategory_);
 }

@@ -270,6 +270,21 @@ TEST_F(SelkDevTest, CancelAfterChoosingNoPortReopensTheEarlierPort)
     EXPECT_EQ(dlg_->WorkingEntries().size(), 1u);
 }
 
+TEST_F(SelkDevTest, CancelKeepsTheStoredPortWhenItCannotBeReopened)
+{
+    StartSim({"id=3,name=CAM"});
+    Committed({3}, 3);
+    MakeDialog();
+    dlg_->show();
+    cbCom_->setCurrentIndex(0);
+    emit cbCom_->activated(0);
+    sim_->Kill();  // the line goes away meanwhile
+    dlg_->reject();
+    EXPECT_FALSE(dlg_->PortOpen());
+    EXPECT_EQ(Value("COM"), 1);
+    EXPECT_EQ(Value("CurID"), 3);
+}
+
 TEST_F(SelkDevTest, APortThatDoesNotOpenFallsBackToTheOpenOne)
 {
     StartSim({"id=3,name=CAM"});
