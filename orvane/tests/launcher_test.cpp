@@ -188,6 +188,21 @@ TEST_F(LauncherTest, ExitCornerClickExamples)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !frm.isVisible(); }, 5000));
 }
 
+TEST_F(LauncherTest, NothingStartsDuringTheExitPause)
+{
+    TfrmMain& frm = Make();
+    MoveMouse(frm.Image1, 100, 150);
+    ASSERT_TRUE(frm.hoverImage(1)->isVisible());
+    Press(frm.imgText, 200, 200);
+    ASSERT_TRUE(frm.exiting());
+    Press(frm.hoverImage(1), 20, 20);
+    QTest::keyClick(&frm, Qt::Key_Return);
+    EXPECT_EQ(frm.runningItem(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frm.isVisible(); }, 5000));
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(StartedPrograms().empty());
+}
+
 TEST_F(LauncherTest, APressOnAShownHoverPictureLaunchesItsItem)
 {
     TfrmMain& frm = Make();

@@ -166,7 +166,10 @@ void TfrmMain::FormCreate()
         img->SetPicture(MenuArt::HoverPicture(n));
         img->move(MenuArt::HoverRect(n).topLeft());
         img->hide();
-        connect(img, &TImage::mousePressed, this, [this, n](int, int) { LaunchItem(n); });
+        connect(img, &TImage::mousePressed, this, [this, n](int, int) {
+            if (!exiting_)  // the menu is on its way out
+                LaunchItem(n);
+        });
         hover_[size_t(n)] = img;
     }
 
