@@ -103,6 +103,7 @@ void TfrmSelkDev::BuildControls()
 
     Panel1_ = new QFrame(this);
     Panel1_->setObjectName("Panel1");
+    Panel1_->setProperty("talvixClass", "TPanel");
     Panel1_->setFrameShape(QFrame::Panel);
     Panel1_->setFrameShadow(QFrame::Sunken);
     Panel1_->setGeometry(116, 22, 235, 22);

@@ -9,8 +9,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <fstream>
+#include <sstream>
 
 #include "DeviceUiFixture.h"
+#include "talvix/ui/CaptionForm.h"
 #include "talvix/ui/common/WaitView.h"
 
 namespace talvix::ui {
@@ -94,11 +97,33 @@ protected:
     QPushButton* ok_ = nullptr;
 };
 
+TEST_F(SelkDevTest, EveryComponentOfTheFormListIsThereWithItsClass)
+{
+    MakeDialog();
+    std::ifstream list(std::string(SUITE_SOURCE_DIR) + "/talvix/data/forms.txt");
+    ASSERT_TRUE(list.good());
+    std::string line;
+    int found = 0;
+    while (std::getline(list, line)) {
+        std::istringstream fields(line);
+        std::string form, name, cls;
+        if (!(fields >> form >> name >> cls) || form != "frmSelkDev")
+            continue;
+        const QObject* object = dlg_->findChild<QObject*>(QString::fromStdString(name));
+        ASSERT_NE(object, nullptr) << name;
+        EXPECT_EQ(TableClassName(object), cls) << name;
+        ++found;
+    }
+    EXPECT_EQ(found, 14);
+}
+
 TEST_F(SelkDevTest, FirstStartShowsNoPortNoDeviceAndTheDefaultRate)
 {
     MakeDialog();
     dlg_->show();
     EXPECT_EQ(dlg_->windowTitle(), "SELK Device");
+    EXPECT_EQ(dlg_->findChild<QLabel*>("Label1")->text(), "Serial port");  // captioned from the tables
+    EXPECT_EQ(scan_->text(), "&Scan");
     EXPECT_EQ(cbCom_->currentIndex(), 0);
     EXPECT_EQ(cbCom_->itemText(0), "Not used");
     EXPECT_FALSE(scan_->isEnabled());
