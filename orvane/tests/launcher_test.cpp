@@ -274,6 +274,25 @@ TEST_F(LauncherTest, ComingBackAfterAProgramShowsTheWelcomePictureAndKeepsTheFoc
     EXPECT_EQ(frm.imgText->picture().cacheKey(), frm.descriptionPicture(3).cacheKey());
 }
 
+TEST_F(LauncherTest, AKeyWaitingWhileAStartHidesTheMenuStartsNothingMore)
+{
+    TfrmMain& frm = Make();
+    QTest::keyClick(&frm, Qt::Key_Right);
+    QTest::keyClick(&frm, Qt::Key_Right);
+    ASSERT_EQ(frm.focusItem(), 2);
+    // A second Enter is still waiting when the first one starts the program;
+    // the start handles pending events once the menu is hidden.
+    QCoreApplication::postEvent(&frm, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+    frm.LaunchItem(2);
+    ASSERT_EQ(frm.runningItem(), 2);
+    QTest::qWait(300);
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(StartedPrograms().size(), 1u);
+    ASSERT_TRUE(StopLastAndWaitForEnd());
+    EXPECT_EQ(frm.runningItem(), 0);
+    EXPECT_TRUE(frm.isVisible());
+}
+
 TEST_F(LauncherTest, StoredKeysChooseTheProgramAndFolder)
 {
     fs::create_directories(dir_ / "Other");

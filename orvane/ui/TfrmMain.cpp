@@ -320,7 +320,10 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 void TfrmMain::LaunchItem(int n)
 {
-    if (runningItem_ != 0)
+    // Also refused while a start is under way: the start lets waiting
+    // events through once the menu is hidden, before the item counts as
+    // running.
+    if (runningItem_ != 0 || starting_)
         return;
     switch (n) {
     case 1:
@@ -379,8 +382,10 @@ bool TfrmMain::StartProgram()
         ShellStarter::Result started = shell_.Start(programFile_, workFolder_);
         if (started.ok) {
             waitEnd_.reset();  // the previous waiting thread has finished its work
+            starting_ = true;
             hide();
             QCoreApplication::processEvents();
+            starting_ = false;
             waitEnd_ = std::make_unique<WaitEnd>(std::move(started.process), [this](std::function<void()> done) {
                 // A synchronous send: the waiting thread stays blocked until
                 // ProgramEnded has run on the window thread.

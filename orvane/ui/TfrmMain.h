@@ -164,6 +164,7 @@ private:
     FocusSounds* sounds_ = nullptr;
     TfrmOWM* frmOWM_ = nullptr;
     bool exiting_ = false;
+    bool starting_ = false;  // a started program's menu is being hidden
 
     MessageRunner messageRunner_;
     OpenRunner openRunner_;
