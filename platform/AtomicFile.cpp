@@ -103,6 +103,76 @@ AtomicFile::ReadResult AtomicFile::Read(const std::string& path, std::string& te
     return ReadResult::Ok;
 }
 
+AtomicFile::ReadResult AtomicFile::Read(const std::string& path, std::string& text, std::size_t maxBytes)
+{
+    text.clear();
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.ok())
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0
+        || static_cast<unsigned long long>(st.st_size) > maxBytes)
+        return ReadResult::Failed;
+    text.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            text.clear();
+            return ReadResult::Failed;
+        }
+        if (n == 0)
+            break;  // the file shrank meanwhile
+        got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    return ReadResult::Ok;
+}
+
+bool AtomicFile::Replace(const std::string& givenPath, const void* data, std::size_t size)
+{
+    if (givenPath.empty() || givenPath.back() == '/' || (data == nullptr && size > 0))
+        return false;
+    std::string path = givenPath;
+    struct stat link {};
+    if (::lstat(givenPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* target = ::realpath(givenPath.c_str(), nullptr);
+        if (target == nullptr)
+            return false;
+        path = target;
+        std::free(target);
+    }
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return false;
+        mode = st.st_mode & 07777;
+    }
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temp = folder + "." + name + ".XXXXXX";
+    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.ok())
+        return false;
+    bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), static_cast<const char*>(data), size)
+              && ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    if (ok)
+        ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    Fd dir(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.ok())
+        ::fsync(dir.get());
+    return true;
+}
+
 bool AtomicFile::Write(const std::string& givenPath, const std::string& text)
 {
     if (givenPath.empty() || givenPath.back() == '/')

@@ -25,9 +25,23 @@ public:
     // Reads the whole file. Missing when it does not exist (text is then empty).
     static ReadResult Read(const std::string& path, std::string& text);
 
+    // The same for a regular file of at most `maxBytes` bytes; a larger one
+    // fails before anything is allocated for it. A file that shrinks while it
+    // is read gives the bytes it still had.
+    static ReadResult Read(const std::string& path, std::string& text, std::size_t maxBytes);
+
     // Replaces the file with `text` (temp file, fsync, rename, fsync of the folder).
     // The folder must exist. Keeps the old file's permission bits.
     static bool Write(const std::string& path, const std::string& text);
+
+    // Replaces the file with `size` bytes at `data` without any lock held:
+    // the bytes go to a temporary file of a unique name in the same folder
+    // (so writers of different files, or of one file at once, never share a
+    // temporary), which is flushed to disk and renamed over the file. A
+    // replaced file keeps its permission bits, a new one gets rw-r--r--. A
+    // symbolic link is kept: the file it points to is replaced. On failure
+    // the old file is left whole and no temporary remains.
+    static bool Replace(const std::string& path, const void* data, std::size_t size);
 
     // Takes an exclusive flock on `lockPath` (created when missing; when it is
     // empty the folder of `path` is locked instead), reads `path` (a missing file
