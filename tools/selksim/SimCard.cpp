@@ -130,6 +130,8 @@ bool SimCard::Load(std::string& error)
         return false;
     }
     root_ = fs::canonical(spec_.cardFolder, ec).string();
+    if (!spec_.rawFile.empty() && !raw_.Load(spec_.rawFile, error))
+        return false;
     formatted_ = spec_.status[2] == 0;
     return true;
 }
@@ -148,6 +150,49 @@ void SimCard::Refuse(uint8_t& code, std::vector<uint8_t>& reply, uint8_t why) co
 {
     code = kXferRefused;
     reply = {why};
+}
+
+bool SimCard::RawKey(const std::string& cardPath, std::string& key)
+{
+    if (cardPath.size() < 2 || std::toupper(static_cast<unsigned char>(cardPath[0])) != 'M' || cardPath[1] != ':')
+        return false;
+    key = RawEntries::Key(cardPath.substr(2));
+    return true;
+}
+
+bool SimCard::MeetsRaw(const char* command, const std::string& cardPath) const
+{
+    std::string key;
+    if (raw_.empty() || !RawKey(cardPath, key) || !raw_.Meets(key))
+        return false;
+    log_.Event(std::string("raw entry met: ") + command + " " +
+               FrameLog::Hex(reinterpret_cast<const uint8_t*>(cardPath.data()), cardPath.size()));
+    return true;
+}
+
+void SimCard::AddRawEntries(const std::string& folderKey, const std::string& mask, std::vector<Entry>& entries) const
+{
+    std::vector<const RawEntries::Entry*> placed, after;
+    for (const RawEntries::Entry* r : raw_.In(folderKey))
+        if (mask == "*.*" || mask == "*" || platform::MatchFilePattern(mask, r->name))
+            (r->position >= 0 ? placed : after).push_back(r);
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const RawEntries::Entry* a, const RawEntries::Entry* b) { return a->position < b->position; });
+    auto make = [](const RawEntries::Entry& r) {
+        Entry e;
+        e.cardName = r.name;
+        e.attributes = r.attributes;
+        e.size = (r.attributes & 0x10) ? 0 : r.size;
+        e.date = static_cast<uint16_t>((2020 - 1980) << 9 | 1 << 5 | 1);  // 2020-01-01
+        e.time = static_cast<uint16_t>(10 << 11);                         // 10:00:00
+        return e;
+    };
+    for (const RawEntries::Entry* r : placed) {
+        const size_t at = std::min(static_cast<size_t>(r->position), entries.size());
+        entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), make(*r));
+    }
+    for (const RawEntries::Entry* r : after)
+        entries.push_back(make(*r));
 }
 
 bool SimCard::Resolve(const std::string& cardPath, bool mayBeNew, std::string& hostPath, bool& exists) const
@@ -304,11 +349,11 @@ void SimCard::Handle(uint8_t command, const uint8_t* p, size_t n, uint8_t& code,
         return;
     }
     case 0x39:  // MAKE DIR
-        if (!Resolve(text, true, host, exists) || exists || ::mkdir(host.c_str(), 0755) != 0)
+        if (MeetsRaw("MAKE DIR", text) || !Resolve(text, true, host, exists) || exists || ::mkdir(host.c_str(), 0755) != 0)
             return Refuse(code, reply, kFinal);
         return;
     case 0x41: {  // DELETE
-        if (!Resolve(text, false, host, exists) || host == root_)
+        if (MeetsRaw("DELETE", text) || !Resolve(text, false, host, exists) || host == root_)
             return Refuse(code, reply, kFinal);
         if (AttributesOf(host) & 0x01)
             return Refuse(code, reply, kFinal);
@@ -318,7 +363,8 @@ void SimCard::Handle(uint8_t command, const uint8_t* p, size_t n, uint8_t& code,
         return;
     }
     case 0x43: {  // SET ATTRIBUTES
-        if (n < 1 || !Resolve(text.substr(1), false, host, exists) || host == root_)
+        if (n < 1 || MeetsRaw("SET ATTRIBUTES", text.substr(1)) || !Resolve(text.substr(1), false, host, exists) ||
+            host == root_)
             return Refuse(code, reply, kFinal);
         const uint8_t keep = AttributesOf(host) & 0x10;
         const uint8_t a = static_cast<uint8_t>((p[0] & 0x27) | keep);
@@ -332,7 +378,8 @@ void SimCard::Handle(uint8_t command, const uint8_t* p, size_t n, uint8_t& code,
         const size_t zero = text.find('\0');
         std::string target;
         bool targetExists = false;
-        if (zero == std::string::npos || !Resolve(text.substr(0, zero), false, host, exists) || host == root_ ||
+        if (zero == std::string::npos || MeetsRaw("RENAME", text.substr(0, zero)) ||
+            MeetsRaw("RENAME", text.substr(zero + 1)) || !Resolve(text.substr(0, zero), false, host, exists) || host == root_ ||
             !Resolve(text.substr(zero + 1), true, target, targetExists) || targetExists ||
             ::rename(host.c_str(), target.c_str()) != 0)
             return Refuse(code, reply, kFinal);
@@ -344,7 +391,7 @@ void SimCard::Handle(uint8_t command, const uint8_t* p, size_t n, uint8_t& code,
         return;
     }
     case 0x57: {  // SET DATE-TIME: three date/time pairs, then the path
-        if (n < 12 || !Resolve(text.substr(12), false, host, exists))
+        if (n < 12 || MeetsRaw("SET DATE-TIME", text.substr(12)) || !Resolve(text.substr(12), false, host, exists))
             return Refuse(code, reply, kFinal);
         platform::FileTime local, utc;
         if (!platform::DosDateTimeToFileTime(U16(p + 8), U16(p + 10), local) ||
@@ -359,7 +406,8 @@ void SimCard::Handle(uint8_t command, const uint8_t* p, size_t n, uint8_t& code,
         const auto it = files_.find(U32(p));
         if (it == files_.end())
             return Refuse(code, reply, kFinal);
-        ::close(it->second.fd);
+        if (it->second.fd >= 0)
+            ::close(it->second.fd);
         files_.erase(it);
         return;
     }
@@ -406,6 +454,27 @@ void SimCard::OpenCmd(const uint8_t* p, size_t n, uint8_t& code, std::vector<uin
     const std::string path(reinterpret_cast<const char*>(p + 2), n - 2);
     uint8_t error = 0;
     int fd = -1;
+    std::string key;
+    const RawEntries::Entry* raw = RawKey(path, key) ? raw_.At(key) : nullptr;
+    // Raw entries are read-only, and nothing is created in or over them.
+    const bool rawWrite = write && MeetsRaw("OPEN for writing", path);
+    if (raw != nullptr || rawWrite) {
+        if (rawWrite)
+            error = 5;
+        else if (raw->attributes & 0x10)
+            error = 3;
+        reply.push_back(error);
+        uint32_t handle = 0;
+        if (error == 0) {
+            handle = nextHandle_++;
+            OpenFile file;
+            file.raw = true;
+            file.size = raw->size;
+            files_[handle] = file;
+        }
+        Put32(reply, handle);
+        return;
+    }
     if (!Resolve(path, write, host, exists))
         error = 2;  // not found
     else if (exists && fs::is_directory(host))
@@ -439,6 +508,15 @@ void SimCard::ReadCmd(const uint8_t* p, size_t n, uint8_t& code, std::vector<uin
         return Refuse(code, reply, kFinal);
     const uint32_t offset = U32(p + 4);
     const uint32_t count = std::min<uint32_t>(U32(p + 8), 65535 - 8);
+    if (it->second.raw) {
+        const uint32_t left = offset < it->second.size ? it->second.size - offset : 0;
+        const uint32_t got = std::min(count, left);
+        Put32(reply, offset);
+        Put32(reply, got);
+        for (uint32_t i = 0; i < got; ++i)
+            reply.push_back(RawEntries::PatternByte(uint64_t(offset) + i));
+        return;
+    }
     std::vector<uint8_t> data(count);
     const ssize_t got = count ? ::pread(it->second.fd, data.data(), count, offset) : 0;
     if (got < 0)
@@ -480,14 +558,27 @@ void SimCard::FindFirst(const uint8_t* p, size_t n, uint8_t& code, std::vector<u
     const std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut);
     const std::string mask = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
     const bool root = folder.size() <= 2;
-    if (cut == std::string::npos || !Resolve(root ? "M:\\" : folder, false, host, exists) || !fs::is_directory(host)) {
+    std::string key;
+    const bool keyed = cut != std::string::npos && RawKey(folder, key);
+    const RawEntries::Entry* rawFolder = keyed ? raw_.At(key) : nullptr;
+    Search search;
+    if (rawFolder != nullptr) {
+        // A raw folder holds only the raw entries listed under it.
+        if (!(rawFolder->attributes & 0x10)) {
+            reply.assign(18, 0);
+            return;
+        }
+    } else if (cut == std::string::npos || !Resolve(root ? "M:\\" : folder, false, host, exists) ||
+               !fs::is_directory(host)) {
         reply.assign(18, 0);  // nothing found
         return;
+    } else {
+        for (const Entry& e : List(host, root))
+            if (platform::MatchFilePattern(mask, e.cardName))
+                search.entries.push_back(e);
     }
-    Search search;
-    for (const Entry& e : List(host, root))
-        if (platform::MatchFilePattern(mask, e.cardName))
-            search.entries.push_back(e);
+    if (keyed)
+        AddRawEntries(key, mask, search.entries);
     int handle = 0;
     for (int h = 1; h < 256; ++h)
         if (!searches_.count(h)) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "RawEntries.h"
 #include "SimOptions.h"
 
 namespace selksim {
@@ -26,6 +27,8 @@ constexpr uint8_t kXferRefused = 0x15;
 // starting with ".", system for names ending in ".SYS" (any case). Times
 // are the host modification times as local DOS date and time. The root
 // lists the volume label as an entry; subfolders list "." and "..".
+// Entries of the device's raw entry file (see RawEntries) are listed, opened
+// and read besides the host entries, and no command changes them.
 class SimCard {
 public:
     SimCard(const DeviceSpec& spec, FrameLog& log);
@@ -54,6 +57,8 @@ private:
         std::string hostPath;
         int fd = -1;
         bool write = false;
+        bool raw = false;    // a raw entry: reads give its pattern bytes
+        uint32_t size = 0;   // the raw entry's size
     };
     struct Search {
         std::vector<Entry> entries;
@@ -69,6 +74,13 @@ private:
     Entry Describe(const std::string& hostPath, const std::string& cardName) const;
     uint8_t AttributesOf(const std::string& hostPath) const;
     void Refuse(uint8_t& code, std::vector<uint8_t>& reply, uint8_t why) const;
+    // The key of a card path ("M:\A\B") for the raw entries; false when it
+    // does not start with the drive.
+    static bool RawKey(const std::string& cardPath, std::string& key);
+    // True (and logged) when a changing command names a path that is, lies
+    // below or holds a raw entry.
+    bool MeetsRaw(const char* command, const std::string& cardPath) const;
+    void AddRawEntries(const std::string& folderKey, const std::string& mask, std::vector<Entry>& entries) const;
 
     void FindFirst(const uint8_t* p, size_t n, uint8_t& code, std::vector<uint8_t>& reply);
     void FindNext(const uint8_t* p, size_t n, uint8_t& code, std::vector<uint8_t>& reply);
@@ -79,6 +91,7 @@ private:
     FrameLog& log_;
     std::string root_;
     std::string label_;
+    RawEntries raw_;
     bool formatted_ = true;
     std::map<std::string, uint8_t> attributes_;  // by host path, once known or set
     std::map<uint32_t, OpenFile> files_;

@@ -85,6 +85,8 @@ bool ParseDevice(const std::string& text, DeviceSpec& d, std::string& error)
             d.notYetPolls = static_cast<int>(n);
         else if (key == "card")
             d.cardFolder = value;
+        else if (key == "raw" && !value.empty())
+            d.rawFile = value;
         else if (key == "status" && ToBytes(value, d.status, 4))
             ;
         else if (key == "label" && value.size() <= 11)
@@ -221,17 +223,30 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error)
 const char* UsageText()
 {
     return "usage: selksim --link PATH [--log FILE] [--no-pacing] [--no-rate-check]\n"
+           "       selksim --help\n"
            "               [--device SPEC]... [--fault SPEC]...\n"
            "device SPEC: id=N,cat=N,name=TEXT,ident=HEX6,ident2=HEX6,power=on|off,\n"
            "             delay=N|never,notyet=N,card=DIR,status=HEX4,label=TEXT,\n"
-           "             free=CLUSTERS:SECTORS:BYTES\n"
+           "             free=CLUSTERS:SECTORS:BYTES,raw=FILE\n"
            "fault SPEC:  KIND[,proto=selk|xfer][,id=N][,cmd=N][,nth=K][,count=C][,arg=N]\n"
            "             KIND: badsum badheader short drop silent delay refuse close long\n"
            "             (cmd: SELK command bytes 3..4 such as 0x7C4E, or a card command code;\n"
            "             nth alone means that one reply, no nth means every matching reply)\n"
            "card:        host names are shown as CP932 8.3 names; names starting with '.'\n"
            "             are hidden, names ending in .SYS are system entries; status byte 1\n"
-           "             bit 0-1 clear = no card, bit 2 = locked; byte 2 non-zero = unformatted\n";
+           "             bit 0-1 clear = no card, bit 2 = locked; byte 2 non-zero = unformatted\n"
+           "raw=FILE:    card entries given byte for byte besides the host ones, one a line:\n"
+           "             FOLDER<TAB>HEXNAME<TAB>ATTR<TAB>SIZE[<TAB>POS]\n"
+           "             FOLDER a relative card path (\\ for the root), HEXNAME the name's\n"
+           "             CP932 bytes in hex (2E2E = \"..\", 412F42 = \"A/B\", 00 allowed),\n"
+           "             ATTR the attribute byte, SIZE the file size, POS the index in the\n"
+           "             folder's FIND replies (default: after the host entries); lines\n"
+           "             starting with # are ignored. OPEN for reading on M:FOLDER\\NAME\n"
+           "             reads SIZE bytes of the pattern ABC..Z repeated; FIND FIRST on\n"
+           "             M:FOLDER\\NAME\\*.* lists the raw entries whose FOLDER is that path;\n"
+           "             DELETE, RENAME and the other changing commands on a path that is,\n"
+           "             lies below or holds a raw entry are refused and logged as events\n"
+           "             \"raw entry met: COMMAND HEX-PATH\"\n";
 }
 
 }  // namespace selksim

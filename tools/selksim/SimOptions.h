@@ -15,6 +15,7 @@ struct DeviceSpec {
     int switchOnDelay = 0;   // power-sense polls after switch-on before it reports on; -1: never
     int notYetPolls = 0;     // "not yet" replies before each new command is done
     std::string cardFolder;  // host folder that backs the card; empty: no card
+    std::string rawFile;     // card entries given byte for byte (see RawEntries); empty: none
     // Card status and geometry (file-transfer mode).
     uint8_t status[4] = {0x00, 0x01, 0x00, 0x01};
     std::string label = "SIMCARD";

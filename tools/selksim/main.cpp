@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "FrameLog.h"
 #include "PtyLine.h"
 #include "SimBus.h"
@@ -28,6 +30,11 @@ void OnSignal(int)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::fputs(selksim::UsageText(), stdout);
+            return 0;
+        }
     selksim::Options options;
     std::string error;
     if (!selksim::ParseOptions(argc, argv, options, error)) {
