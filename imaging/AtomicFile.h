@@ -3,15 +3,18 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/AtomicFile.h"
+
 namespace imaging {
 
-// Writes `size` bytes to `path` through a temporary file in the same folder
-// that is synced and renamed over the target, so a failure leaves an older
-// file whole. A replaced file keeps its permission bits. True on success.
-bool WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size);
+// Forwarders to platform::AtomicFile for callers not yet moved over.
 
-// Reads a whole regular file of at most `maxBytes` bytes. False when it cannot
-// be read or is larger.
-bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string& out);
+inline bool WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
+    return platform::AtomicFile::Replace(path, data, size);
+}
+
+inline bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string& out) {
+    return platform::AtomicFile::Read(path, out, maxBytes) == platform::AtomicFile::ReadResult::Ok;
+}
 
 }  // namespace imaging

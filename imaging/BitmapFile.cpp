@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "imaging/AtomicFile.h"
 #include "imaging/ByteOrder.h"
 #include "imaging/UniqueFd.h"
+#include "platform/AtomicFile.h"
 
 namespace imaging {
 
@@ -150,7 +150,7 @@ bool SaveBitmapFile(const std::string& path, const PictureBlock& picture) {
     }
     std::vector<uint8_t> bytes(picture.Data(), picture.Data() + size);
     PutU32(bytes.data() + 2, uint32_t(size));
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    return platform::AtomicFile::Replace(path, bytes.data(), bytes.size());
 }
 
 bool ConvertToRgb32(const PictureBlock& pic, Rgb32Image& out) {

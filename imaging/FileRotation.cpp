@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/AtomicFile.h"
 #include "imaging/BitmapFile.h"
 #include "imaging/ByteOrder.h"
 #include "imaging/JpegCodec.h"
+#include "platform/AtomicFile.h"
 
 namespace imaging {
 
@@ -79,7 +79,7 @@ bool RotateJpeg(const std::string& bytes, const std::string& destination, int mo
     TjBuffer out;
     unsigned long outSize = 0;
     if (tjTransform(transformer.get(), data, (unsigned long)bytes.size(), 1, &out.data, &outSize, &xform, 0) == 0) {
-        return WriteFileAtomically(destination, out.data, outSize);
+        return platform::AtomicFile::Replace(destination, out.data, outSize);
     }
 
     // Partial coding blocks at an edge: a lossless turn would move them
@@ -100,7 +100,7 @@ bool RotateJpeg(const std::string& bytes, const std::string& destination, int mo
                     0) != 0) {
         return false;
     }
-    return WriteFileAtomically(destination, jpeg.data, jpegSize);
+    return platform::AtomicFile::Replace(destination, jpeg.data, jpegSize);
 }
 
 // Pixel access by index for the uncompressed depths.
@@ -181,7 +181,7 @@ bool RotateBitmap(const std::string& source, const std::string& destination, int
             SetPixel(row, x, bpp, GetPixel(src.RowFromTop(l, sy), sx, bpp));
         }
     }
-    return WriteFileAtomically(destination, out.Data(), out.Size());
+    return platform::AtomicFile::Replace(destination, out.Data(), out.Size());
 }
 
 }  // namespace
@@ -191,7 +191,8 @@ int FileRotation(const std::string& source, const std::string& destination, int 
     if (source.empty() || destination.empty()) return 0;
     {
         std::string bytes;
-        if (!ReadWholeFile(source, kMaxJpegFileBytes, bytes)) {
+        using platform::AtomicFile;
+        if (AtomicFile::Read(source, bytes, kMaxJpegFileBytes) != AtomicFile::ReadResult::Ok) {
             // Too large for a JPEG: only a bitmap file can be that big.
             return RotateBitmap(source, destination, mode) ? 1 : 0;
         }

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "imaging/AtomicFile.h"
 #include "imaging/BitmapFile.h"
+#include "platform/AtomicFile.h"
 
 namespace imaging {
 
@@ -92,14 +92,18 @@ bool DecodeJpegRgb32(const uint8_t* data, size_t size, Rgb32Image& out) {
 bool DecodeJpegFile(const std::string& path, PictureBlock& out) {
     out.Clear();
     std::string bytes;
-    if (!ReadWholeFile(path, kMaxJpegFileBytes, bytes)) return false;
+    if (platform::AtomicFile::Read(path, bytes, kMaxJpegFileBytes) != platform::AtomicFile::ReadResult::Ok) {
+        return false;
+    }
     return DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out);
 }
 
 bool DecodeJpegFileRgb32(const std::string& path, Rgb32Image& out) {
     out = Rgb32Image{};
     std::string bytes;
-    if (!ReadWholeFile(path, kMaxJpegFileBytes, bytes)) return false;
+    if (platform::AtomicFile::Read(path, bytes, kMaxJpegFileBytes) != platform::AtomicFile::ReadResult::Ok) {
+        return false;
+    }
     return DecodeJpegRgb32(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out);
 }
 
@@ -125,7 +129,7 @@ bool EncodeJpeg(const PictureBlock& picture, int quality, std::vector<uint8_t>& 
 bool EncodeJpegFile(const PictureBlock& picture, const std::string& path, int quality) {
     std::vector<uint8_t> bytes;
     if (!EncodeJpeg(picture, quality, bytes)) return false;
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    return platform::AtomicFile::Replace(path, bytes.data(), bytes.size());
 }
 
 }  // namespace imaging

@@ -20,7 +20,7 @@
 #include "glimra/ui/CGlimraApp.h"
 #include "glimra/ui/CGlimraView.h"
 #include "glimra/ui/CMainFrame.h"
-#include "imaging/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "imaging/BitmapFile.h"
 #include "imaging/JpegCodec.h"
 
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
 
     // 1. Decoding alone, from memory and from the file.
     std::string bytes;
-    imaging::ReadWholeFile(dir + "/P0.JPG", size_t(64) << 20, bytes);
+    platform::AtomicFile::Read(dir + "/P0.JPG", bytes, size_t(64) << 20);
     std::vector<double> decodeMem, decodeFile;
     for (int i = 0; i < rounds; ++i) {
         imaging::Rgb32Image img;
