@@ -69,8 +69,9 @@ bool RotateJpeg(const std::string& bytes, const std::string& destination, int mo
     TjHandle transformer(tjInitTransform());
     if (!transformer) return false;
     int w = 0, h = 0, subsamp = 0, colourspace = 0;
-    if (tjDecompressHeader3(transformer.get(), data, (unsigned long)bytes.size(), &w, &h, &subsamp, &colourspace) != 0) {
-        return false;
+    if (tjDecompressHeader3(transformer.get(), data, (unsigned long)bytes.size(), &w, &h, &subsamp, &colourspace) != 0 &&
+        tjGetErrorCode(transformer.get()) != TJERR_WARNING) {
+        return false;  // a warning (extraneous bytes) leaves the headers read
     }
     tjtransform xform;
     std::memset(&xform, 0, sizeof xform);
@@ -78,7 +79,11 @@ bool RotateJpeg(const std::string& bytes, const std::string& destination, int mo
     xform.options = TJXOPT_PERFECT;
     TjBuffer out;
     unsigned long outSize = 0;
-    if (tjTransform(transformer.get(), data, (unsigned long)bytes.size(), 1, &out.data, &outSize, &xform, 0) == 0) {
+    // A warning alone (extraneous bytes between segments) still gives a whole
+    // lossless turn, unless the file was cut off.
+    const int rc = tjTransform(transformer.get(), data, (unsigned long)bytes.size(), 1, &out.data, &outSize, &xform, 0);
+    if (rc == 0 || (out.data != nullptr && outSize > 0 && tjGetErrorCode(transformer.get()) == TJERR_WARNING &&
+                    JpegReachesEndMarker(data, bytes.size()))) {
         return platform::AtomicFile::Replace(destination, out.data, outSize);
     }
 

@@ -14,8 +14,10 @@ constexpr size_t kMaxJpegFileBytes = size_t(256) << 20;
 
 // JPEG decoding and encoding through TurboJPEG. Every call is independent and
 // may run on any thread. A JPEG whose header declares a picture beyond
-// kMaxSide / kMaxPixels, or that the decoder reports as damaged (including a
-// cut-off file), fails without allocating for its declared size.
+// kMaxSide / kMaxPixels fails without allocating for its declared size. A
+// file the decoder cannot read through fails, and so does one cut off
+// before its end-of-image marker; a decoder warning alone (extraneous bytes
+// between segments, a damaged stretch it skipped) still gives the picture.
 
 // Decodes to a 24-bit bottom-up picture block (40-byte header, no colour table).
 bool DecodeJpeg(const uint8_t* data, size_t size, PictureBlock& out);
@@ -24,6 +26,10 @@ bool DecodeJpegFile(const std::string& path, PictureBlock& out);
 // Decodes straight to 32-bit pixels for drawing.
 bool DecodeJpegRgb32(const uint8_t* data, size_t size, Rgb32Image& out);
 bool DecodeJpegFileRgb32(const std::string& path, Rgb32Image& out);
+
+// True when JPEG data hold an end-of-image marker after the start of their
+// picture data, that is, the file was not cut off.
+bool JpegReachesEndMarker(const uint8_t* data, size_t size);
 
 // Reads the picture size from the JPEG header only.
 bool ReadJpegSize(const uint8_t* data, size_t size, int32_t& width, int32_t& height);

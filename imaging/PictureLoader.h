@@ -16,8 +16,9 @@ PictureKind PictureKindOf(const std::string& path);
 // by its exact name, else without regard to letter case. A bitmap file is
 // read by its size field (never past the real end of the file); a JPEG is
 // decoded to 24 bits. False for a file that cannot be read, another kind of
-// file, a damaged JPEG, or a bitmap whose headers do not describe pixels
-// that lie inside it ("Broken Image File." for the viewers).
+// file, a JPEG the decoder rejects or that is cut off, or a bitmap whose
+// headers do not describe pixels that lie inside it ("Broken Image File."
+// for the viewers).
 bool LoadPicture(const std::string& path, PictureBlock& out);
 
 // The same picture decoded for drawing (32-bit pixels). A JPEG is decoded

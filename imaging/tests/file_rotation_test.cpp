@@ -129,3 +129,27 @@ TEST(FileRotation, FailuresLeaveTheFileAlone) {
     for (auto& e : std::filesystem::directory_iterator(dir.Path())) (void)e, ++count;
     EXPECT_EQ(count, 3);
 }
+
+TEST(FileRotation, JpegWithAHarmlessWarningIsStillTurnedLosslessly) {
+    TestDir dir;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(EncodeJpeg(BlockFromRgb32(PatternImage(64, 48)), 90, jpeg));
+    // Three stray bytes before the second marker segment: the decoder warns
+    // about extraneous bytes, the picture itself is whole.
+    const size_t second = 2 + 2 + ((size_t(jpeg[4]) << 8) | jpeg[5]);
+    std::vector<uint8_t> padded(jpeg.begin(), jpeg.begin() + long(second));
+    padded.insert(padded.end(), {0x00, 0x00, 0x00});
+    padded.insert(padded.end(), jpeg.begin() + long(second), jpeg.end());
+
+    const std::string clean = dir.Write("clean.jpg", jpeg);
+    const std::string stray = dir.Write("stray.jpg", padded);
+    ASSERT_NE(FileRotation(clean, clean, kRotateClockwise), 0);
+    ASSERT_NE(FileRotation(stray, stray, kRotateClockwise), 0);
+    const Rgb32Image a = LoadAny(clean);
+    const Rgb32Image b = LoadAny(stray);
+    ASSERT_EQ(b.width, 48);
+    ASSERT_EQ(b.height, 64);
+    // The same coefficients turned: exactly the picture of the clean file,
+    // not a copy decoded and encoded again.
+    EXPECT_EQ(a.pixels, b.pixels);
+}

@@ -16,7 +16,41 @@ std::vector<uint8_t> EncodeQuarters(int32_t w, int32_t h, int quality = 90) {
     return jpeg;
 }
 
+// The JPEG with `count` zero bytes put in front of its second marker
+// segment, which the decoder skips with a warning ("extraneous bytes").
+std::vector<uint8_t> WithBytesBeforeSecondSegment(const std::vector<uint8_t>& jpeg, size_t count) {
+    // SOI (2 bytes), then the first segment: FF xx length(2) payload.
+    const size_t first = 2;
+    const size_t length = (size_t(jpeg[first + 2]) << 8) | jpeg[first + 3];
+    const size_t second = first + 2 + length;
+    std::vector<uint8_t> b(jpeg.begin(), jpeg.begin() + long(second));
+    b.insert(b.end(), count, 0x00);
+    b.insert(b.end(), jpeg.begin() + long(second), jpeg.end());
+    return b;
+}
+
 }  // namespace
+
+TEST(JpegCodec, HarmlessWarningStillGivesThePicture) {
+    const std::vector<uint8_t> good = EncodeQuarters(64, 48);
+    Rgb32Image expected;
+    ASSERT_TRUE(DecodeJpegRgb32(good.data(), good.size(), expected));
+
+    const std::vector<uint8_t> padded = WithBytesBeforeSecondSegment(good, 5);
+    Rgb32Image img;
+    ASSERT_TRUE(DecodeJpegRgb32(padded.data(), padded.size(), img));
+    EXPECT_EQ(img.pixels, expected.pixels);
+    PictureBlock block;
+    ASSERT_TRUE(DecodeJpeg(padded.data(), padded.size(), block));
+    Rgb32Image fromBlock;
+    ASSERT_TRUE(ConvertToRgb32(block, fromBlock));
+    EXPECT_EQ(fromBlock.pixels, expected.pixels);
+
+    // Bytes after the end marker are no reason to refuse it either.
+    std::vector<uint8_t> trailing = padded;
+    trailing.insert(trailing.end(), {0x12, 0x34, 0xFF, 0x00});
+    EXPECT_TRUE(DecodeJpegRgb32(trailing.data(), trailing.size(), img));
+}
 
 TEST(JpegCodec, RoundTripKeepsSizeAndColours) {
     TestDir dir;
@@ -79,6 +113,12 @@ TEST(JpegCodec, DamagedDataIsRefused) {
         auto b = good;  // scribble over the entropy-coded data
         for (size_t i = b.size() / 2; i < b.size() / 2 + 40; ++i) b[i] = 0xFF;
         cases.push_back({"scribbled", b});
+    }
+    {
+        // Extraneous bytes first (a mere warning), then cut off: still refused.
+        auto b = WithBytesBeforeSecondSegment(good, 3);
+        b.resize(b.size() * 2 / 3);
+        cases.push_back({"padded and cut", b});
     }
     for (const Case& c : cases) {
         PictureBlock block;
