@@ -21,7 +21,8 @@
 #include "talvix/ui/main/HelpWindow.h"
 #include "talvix/ui/main/ListTexts.h"
 #include "talvix/ui/main/MainAskers.h"
-#include "talvix/ui/main/MainDevices.h"
+#include "talvix/ui/device/TfrmSelkDev.h"
+#include "talvix/ui/dialogs/CFolderDlg.h"
 #include "talvix/ui/main/ProgressPanel.h"
 #include "talvix/ui/main/ShellTypes.h"
 #include "talvix/ui/main/TfrmAbout.h"
@@ -32,7 +33,6 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -101,9 +101,9 @@ TfrmMain::TfrmMain(MainOptions options) : options_(std::move(options))
     selk_ = std::make_unique<CSelkIO>();
     reg_ = std::make_unique<CSelkReg>(options_.registryPath);
     sys_ = std::make_unique<SelkSys>(*selk_);
-    devices_ = std::make_unique<MainDevices>(*selk_, *sys_, options_.registryPath);
-    ope_ = std::make_unique<FileOpe>(*selk_, *devices_);
-    session_ = std::make_unique<CardSession>(ope_.get());
+    // The device dialog captions itself from the tables, so it and the
+    // transfer layer that reads its selection are made once they are loaded.
+    session_ = std::make_unique<CardSession>(nullptr);
     editor_ = std::make_unique<CardEditor>(*session_);
     invoker_ = std::make_unique<platform::UiInvoker>();
     shell_ = std::make_unique<ShellTypes>(options_.stateFolder);
@@ -113,7 +113,10 @@ TfrmMain::TfrmMain(MainOptions options) : options_(std::move(options))
         return static_cast<QMessageBox::StandardButton>(box.exec());
     };
     pickFolder = [this](const QString& initial, const QString& title) {
-        return QFileDialog::getExistingDirectory(this, title, initial);
+        CFolderDlg picker(lang_);
+        picker.path = initial.toStdString();
+        picker.title = title.toStdString();
+        return picker.Choose(this) ? QString::fromStdString(picker.path) : QString();
     };
     openFolder = [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
 
@@ -490,6 +493,9 @@ bool TfrmMain::Create()
 
     session_->programPath = programPath_;
     about_ = new TfrmAbout(lang_, windowIcon(), this);
+    frmSelkDev_ = new TfrmSelkDev(lang_, *selk_, *sys_, *reg_, this);
+    ope_ = std::make_unique<FileOpe>(*selk_, *frmSelkDev_);
+    session_->ope = ope_.get();
     return true;
 }
 
@@ -601,17 +607,30 @@ void TfrmMain::CenterOn(QWidget* dialog) const
 
 // ---------------------------------------------------------------- devices
 
+bool TfrmMain::DeviceUsable() const
+{
+    if (frmSelkDev_ == nullptr || !frmSelkDev_->PortOpen() || frmSelkDev_->CurrentDeviceID() == 0 ||
+        frmSelkDev_->DeviceCount() == 0)
+        return false;
+    const int index = frmSelkDev_->IndexOfID(frmSelkDev_->CurrentDeviceID());
+    const auto entries = frmSelkDev_->WorkingEntries();
+    return index >= 0 && static_cast<size_t>(index) < entries.size() && entries[static_cast<size_t>(index)].answered;
+}
+
 bool TfrmMain::EnsureDevice()
 {
-    devices_->LoadDevices();
-    if (!devices_->Usable())
+    if (frmSelkDev_ == nullptr)
+        return false;
+    frmSelkDev_->LoadDevices();
+    frmSelkDev_->RefreshDevices();
+    if (!DeviceUsable())
         ShowDeviceDialog();
     return CheckDevice();
 }
 
 bool TfrmMain::CheckDevice()
 {
-    if (devices_->Usable())
+    if (DeviceUsable())
         return true;
     ShowError(2, QString());
     return false;
@@ -619,10 +638,10 @@ bool TfrmMain::CheckDevice()
 
 void TfrmMain::ShowDeviceDialog()
 {
-    if (deviceDialog) {
+    if (deviceDialog)
         deviceDialog();
-        devices_->LoadDevices();
-    }
+    else if (frmSelkDev_ != nullptr)
+        frmSelkDev_->ShowCentred(this);
 }
 
 // ---------------------------------------------------------------- the tree
@@ -1252,7 +1271,7 @@ void TfrmMain::ShowAbout()
 
 bool TfrmMain::CardLocked() const
 {
-    return (ope_->status()[1] & 0x04) != 0;
+    return ope_ != nullptr && (ope_->status()[1] & 0x04) != 0;
 }
 
 void TfrmMain::ListContextMenu(const QPoint& pos)

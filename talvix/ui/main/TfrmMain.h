@@ -46,7 +46,7 @@ struct CardFolder;
 
 namespace talvix::ui {
 
-class MainDevices;
+class TfrmSelkDev;
 class MainAskers;
 class ProgressPanel;
 class ShellTypes;
@@ -82,13 +82,14 @@ public:
     MessageFn messageBox;                                                         // message boxes
     std::function<QString(const QString& initial, const QString& title)> pickFolder;  // copy destination
     std::function<void(const QString& folder)> openFolder;                       // after a copy
-    std::function<void()> deviceDialog;                                          // device selection
+    std::function<void()> deviceDialog;  // device selection; default: the device dialog, modal
 
     // Operations.
     QMessageBox::StandardButton ShowError(uint32_t code, const QString& text);
     void RefreshCard();
     bool EnsureDevice();
     bool CheckDevice();
+    bool DeviceUsable() const;
     void ShowDeviceDialog();
     void BuildRoot();
     void BuildTree(QTreeWidgetItem* node);
@@ -190,7 +191,7 @@ private:
     std::unique_ptr<CSelkIO> selk_;
     std::unique_ptr<CSelkReg> reg_;
     std::unique_ptr<SelkSys> sys_;
-    std::unique_ptr<MainDevices> devices_;
+    TfrmSelkDev* frmSelkDev_ = nullptr;
     std::unique_ptr<FileOpe> ope_;
     std::unique_ptr<CardSession> session_;
     // Lives as long as the window: the delete thread runs on after its

@@ -152,6 +152,7 @@ protected:
         };
         win->pickFolder = [this](const QString&, const QString&) { return QString::fromStdString(pc.path()); };
         win->openFolder = [this](const QString& folder) { opened.push_back(folder); };
+        win->deviceDialog = [this] { ++deviceDialogs; };
         ASSERT_TRUE(win->Create());
         win->show();
         ASSERT_TRUE(WaitFor([this] { return win->isEnabled() && win->rootNode() != nullptr; }))
@@ -216,6 +217,7 @@ protected:
     std::vector<Message> messages;
     std::vector<QMessageBox::StandardButton> answers;
     std::vector<QString> opened;
+    int deviceDialogs = 0;
 };
 
 TEST_F(MainWindowTest, StartUpReadsTheCardIntoTreeAndList)
@@ -235,6 +237,7 @@ TEST_F(MainWindowTest, StartUpReadsTheCardIntoTreeAndList)
     EXPECT_FALSE(win->listModel()->item(big, 3)->text().isEmpty());
     EXPECT_FALSE(win->listModel()->item(big, 2)->text().isEmpty());
     EXPECT_EQ(win->statusPanel(0)->text(), "3 object(s)");
+    EXPECT_EQ(deviceDialogs, 0);
     EXPECT_EQ(win->statusPanel(1)->text(), "1.98KB");  // 2010 bytes: 1 + 986 / 10
     EXPECT_TRUE(win->windowTitle().startsWith("Talvix"));
 
@@ -261,10 +264,12 @@ TEST_F(MainWindowTest, NoDeviceShowsTheMessageAndLeavesTheTreeEmpty)
         messages.push_back({icon, text});
         return QMessageBox::Ok;
     };
+    win->deviceDialog = [this] { ++deviceDialogs; };
     ASSERT_TRUE(win->Create());
     win->show();
     ASSERT_TRUE(WaitFor([this] { return !messages.empty(); }));
     EXPECT_TRUE(messages[0].text.startsWith("No SELK device is ready.\n"));
+    EXPECT_EQ(deviceDialogs, 1);  // offered before the message
     EXPECT_EQ(win->rootNode(), nullptr);
     EXPECT_TRUE(win->isEnabled());
 }
@@ -520,6 +525,7 @@ TEST_F(MainWindowTest, DebugModeSkipsTheReadAndLoadsTheDummyCard)
         messages.push_back({icon, text});
         return QMessageBox::Ok;
     };
+    win->deviceDialog = [this] { ++deviceDialogs; };
     ASSERT_TRUE(win->Create());
     win->show();
     ASSERT_TRUE(WaitFor([this] { return win->isEnabled(); }));
