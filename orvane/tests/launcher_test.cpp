@@ -29,6 +29,17 @@ void Press(QWidget* w, int x, int y)
     QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
 }
 
+// Counts the close requests a window gets.
+struct CloseCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close)
+            ++count;
+        return false;
+    }
+};
+
 std::vector<int> VisibleHovers(TfrmMain& frm)
 {
     std::vector<int> v;
@@ -274,23 +285,31 @@ TEST_F(LauncherTest, ComingBackAfterAProgramShowsTheWelcomePictureAndKeepsTheFoc
     EXPECT_EQ(frm.imgText->picture().cacheKey(), frm.descriptionPicture(3).cacheKey());
 }
 
-TEST_F(LauncherTest, AKeyWaitingWhileAStartHidesTheMenuStartsNothingMore)
+TEST_F(LauncherTest, KeysWaitingWhileAStartHidesTheMenuAreDropped)
 {
     TfrmMain& frm = Make();
     QTest::keyClick(&frm, Qt::Key_Right);
     QTest::keyClick(&frm, Qt::Key_Right);
     ASSERT_EQ(frm.focusItem(), 2);
-    // A second Enter is still waiting when the first one starts the program;
-    // the start handles pending events once the menu is hidden.
-    QCoreApplication::postEvent(&frm, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+    // Keys typed ahead are still waiting when Enter starts the program; the
+    // start handles pending events once the menu is hidden. None of them may
+    // start a second program, move the focus or close the menu.
+    for (const int key : {Qt::Key_Return, Qt::Key_Right, Qt::Key_Escape})
+        QCoreApplication::postEvent(&frm, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    CloseCounter closes;
+    frm.installEventFilter(&closes);
     frm.LaunchItem(2);
     ASSERT_EQ(frm.runningItem(), 2);
     QTest::qWait(300);
     ASSERT_TRUE(WaitForStarts(1));
     EXPECT_EQ(StartedPrograms().size(), 1u);
+    EXPECT_EQ(frm.focusItem(), 2);
+    EXPECT_EQ(closes.count, 0);
+    EXPECT_TRUE(messages_.empty());
     ASSERT_TRUE(StopLastAndWaitForEnd());
     EXPECT_EQ(frm.runningItem(), 0);
     EXPECT_TRUE(frm.isVisible());
+    EXPECT_TRUE(frm.close());  // nothing else happened to the menu meanwhile
 }
 
 TEST_F(LauncherTest, StoredKeysChooseTheProgramAndFolder)

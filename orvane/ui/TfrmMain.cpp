@@ -167,7 +167,7 @@ void TfrmMain::FormCreate()
         img->move(MenuArt::HoverRect(n).topLeft());
         img->hide();
         connect(img, &TImage::mousePressed, this, [this, n](int, int) {
-            if (!exiting_)  // the menu is on its way out
+            if (!Inert())
                 LaunchItem(n);
         });
         hover_[size_t(n)] = img;
@@ -249,7 +249,7 @@ void TfrmMain::SetFocusItem(int n)
 
 void TfrmMain::FormMouseMove(int x, int y)
 {
-    if (exiting_)
+    if (Inert())
         return;
     for (int item : MenuModel::ZonesAt(x, y))
         SetFocusItem(item);
@@ -258,7 +258,7 @@ void TfrmMain::FormMouseMove(int x, int y)
 void TfrmMain::keyPressEvent(QKeyEvent* event)
 {
     const int vk = VirtualKeyOf(event->key());
-    if (vk == 0 || exiting_) {
+    if (vk == 0 || Inert()) {
         QWidget::keyPressEvent(event);
         return;
     }
@@ -274,7 +274,7 @@ void TfrmMain::keyPressEvent(QKeyEvent* event)
 
 void TfrmMain::Image1MouseDown(int x, int y, bool onText)
 {
-    if (exiting_)
+    if (Inert())
         return;
     if (onText) {
         x = MenuModel::TextToPanelX(x);

@@ -163,8 +163,12 @@ private:
     QPixmap imgExit_;
     FocusSounds* sounds_ = nullptr;
     TfrmOWM* frmOWM_ = nullptr;
+    // The menu takes no input while it is on its way out (the exit pause) or
+    // is being hidden for a program that has just started; input that was
+    // waiting by then was meant for the menu as it was.
+    bool Inert() const { return exiting_ || starting_; }
     bool exiting_ = false;
-    bool starting_ = false;  // a started program's menu is being hidden
+    bool starting_ = false;
 
     MessageRunner messageRunner_;
     OpenRunner openRunner_;
