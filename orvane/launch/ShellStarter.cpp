@@ -126,12 +126,19 @@ ShellStarter::Result ShellStarter::Start(const std::string& file, const std::str
         return r;
     }
     const std::string folder = IsDirectory(workFolder) ? workFolder : std::string();
-    if (IsExecutable(path))
-        return SpawnProgram(path, folder);
+    if (IsExecutable(path)) {
+        int spawnError = 0;
+        Result spawned = SpawnProgram(path, folder, spawnError);
+        // The execute bit alone does not make a program (some file systems
+        // give it to every file): what the system cannot run is opened as a
+        // document.
+        if (spawned.ok || spawnError != ENOEXEC)
+            return spawned;
+    }
     return OpenDocument(path, folder);
 }
 
-ShellStarter::Result ShellStarter::SpawnProgram(const std::string& path, const std::string& workFolder)
+ShellStarter::Result ShellStarter::SpawnProgram(const std::string& path, const std::string& workFolder, int& error)
 {
     Result r;
     posix_spawn_file_actions_t actions;
@@ -155,6 +162,7 @@ ShellStarter::Result ShellStarter::SpawnProgram(const std::string& path, const s
     const int err = ::posix_spawn(&pid, path.c_str(), &actions, &attr, argv, environ);
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
+    error = err;
     if (err != 0) {
         r.error = std::string("spawn failed: ") + std::strerror(err);
         return r;

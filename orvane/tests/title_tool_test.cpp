@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -264,6 +266,22 @@ TEST_F(TitleToolTest, ADocumentOpensWithItsApplicationAndOneWithoutCountsAsAFail
 
     std::ofstream(dir_ / "data.zzq", std::ios::binary) << std::string("\x01\x02\x03\xfe\x00\x7f", 6);
     EXPECT_FALSE(shell.Start("data.zzq", dir_.string()).ok);
+}
+
+TEST_F(TitleToolTest, ADocumentWithTheExecuteBitStillOpensWithItsApplication)
+{
+    // Folders on some file systems give every file the execute bit; a bitmap
+    // there is still a document, not a program.
+    App();
+    orvane::ShellStarter shell;
+    std::ofstream(dir_ / "marked.bmp") << "BM";
+    ::chmod((dir_ / "marked.bmp").c_str(), 0755);
+    orvane::ShellStarter::Result r = shell.Start("marked.bmp", dir_.string());
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(StartedPrograms()[0].name, "bmpedit");
+    StopAll();
+    EXPECT_TRUE(r.process.WaitForExit(-1));
 }
 
 TEST_F(TitleToolTest, Item4AnsweredNoKeepsTheWorkingBitmapAndSavesNothing)
