@@ -11,9 +11,9 @@ namespace orvane {
 // A file with execute permission is spawned directly. Any other existing
 // file, and one the system cannot run (exec format error), is a document and
 // is opened with the default application of its type (through GIO), whose
-// process is returned when GIO gives its pid. A bare file name is looked for in the working folder first, then, for
-// programs, on PATH. The started process runs in the working folder when
-// that folder exists.
+// process is returned when GIO gives its pid. A bare file name is looked
+// for in the working folder first, then, for programs, on PATH. The started
+// process runs in the working folder when that folder exists.
 class ShellStarter {
 public:
     struct Result {
