@@ -407,6 +407,7 @@ void TfrmMain::BuildMenus()
     // tbView's drop-down.
     auto* menu2 = new QMenu(this);
     menu2->setObjectName(QStringLiteral("MainMenu2"));
+    menu2->setProperty("talvixClass", "TMainMenu");
     QMenu* vwBtn = submenu(menu2, "mnuVwBtn", QString());
     static const char* const vwNames[4] = {"mnuVwLIcon", "mnuVwSIcon", "mnuVwList", "mnuVwDetail"};
     addStyles(vwBtn, 1, vwNames);

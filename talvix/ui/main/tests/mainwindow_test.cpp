@@ -3,6 +3,7 @@
 // the single-instance lock.
 #include "platform/qt/QtPump.h"
 #include "talvix/cardops/CardSession.h"
+#include "talvix/ui/CaptionForm.h"
 #include "talvix/ui/main/HelpWindow.h"
 #include "talvix/ui/main/TfrmAbout.h"
 #include "talvix/ui/main/TfrmMain.h"
@@ -30,6 +31,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -592,6 +594,40 @@ TEST_F(MainWindowTest, AboutBoxAndHelp)
     EXPECT_FALSE(help.browser()->toPlainText().isEmpty());
     help.ShowKeyword("zzzz-no-such-keyword");
     EXPECT_EQ(help.index()->count(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Every component the form list names for the main window and the About box
+// exists under its name, with the class the caption table knows it by.
+TEST_F(MainWindowTest, FormsHoldTheListedComponents)
+{
+    WriteFile(program / "tv10.ini", "[INIT]\nDEBUG=1\n");
+    TfrmMain form(talvix::ui::MainOptions{program.path(), program.path(), ""});
+    ASSERT_TRUE(form.Create());
+    talvix::MLang lang;
+    talvix::ui::TfrmAbout about(lang, QIcon());
+    std::ifstream list(std::string(SUITE_SOURCE_DIR) + "/talvix/data/forms.txt");
+    ASSERT_TRUE(list.good());
+    std::string line;
+    int checked = 0;
+    while (std::getline(list, line)) {
+        std::istringstream fields(line);
+        std::string formName, name, className;
+        if (!(fields >> formName >> name >> className) || formName[0] == '#')
+            continue;
+        QObject* owner = formName == "frmMain" ? static_cast<QObject*>(&form)
+                         : formName == "frmAbout" ? static_cast<QObject*>(&about) : nullptr;
+        if (owner == nullptr)
+            continue;
+        QObject* object = owner->findChild<QObject*>(QString::fromStdString(name));
+        ASSERT_NE(object, nullptr) << formName << "." << name;
+        EXPECT_EQ(talvix::ui::TableClassName(object), className) << formName << "." << name;
+        ++checked;
+    }
+    EXPECT_GT(checked, 70);
 }
 
 }  // namespace
