@@ -117,7 +117,10 @@ bool CardLister::ReadSubfolders(int slot)
         return true;
     for (size_t i = 0; i < record->entries.size(); ++i) {
         const FindData& e = *record->entries[i];
-        if (!e.IsDirectory())
+        // A folder whose name holds a separator (or is empty) cannot be named
+        // by a path: "M:\X\SUB" would search, and its record would stand for,
+        // another folder. It stays an entry of its parent, unread.
+        if (!e.IsDirectory() || cardpath::IsUnsafeName(e.cFileName))
             continue;
         if (nextSlot_ >= CardFolders::kListingSlots)
             return false;

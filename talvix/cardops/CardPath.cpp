@@ -1,6 +1,7 @@
 #include "talvix/cardops/CardPath.h"
 
 #include "platform/Cp932.h"
+#include "platform/FindData.h"
 #include "platform/ShortName.h"
 
 namespace talvix::cardpath {
@@ -97,7 +98,9 @@ std::string Normalize(const std::string& text)
 
 bool IsUnsafeName(const std::string& name)
 {
-    if (name.empty() || name == "." || name == "..")
+    // A name that fills the find record's name field may be the cut front of
+    // a longer one: sent back, it would name another entry (or none).
+    if (name.empty() || name == "." || name == ".." || name.size() >= platform::kMaxPath - 1)
         return true;
     for (size_t i = 0; i < name.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(name[i]);

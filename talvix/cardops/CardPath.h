@@ -42,9 +42,11 @@ std::string Full(const std::string& relative);
 // outside double-byte characters.
 std::string Normalize(const std::string& text);
 
-// True when a card name (CP932 bytes) may not become a PC path component:
-// empty, ".", "..", or holding "/", "\" (outside double-byte characters) or
-// a NUL byte.
+// True when a card name (CP932 bytes) may not become a PC path component
+// nor be sent back as one component of a card path: empty, ".", "..",
+// holding "/", "\" (outside double-byte characters) or a NUL byte, or
+// 259 bytes or longer (as long as a find record holds: the device may have
+// sent more, and the name kept is then only the front of the real one).
 bool IsUnsafeName(const std::string& name);
 
 // The UTF-8 PC name for a card name; false when the card name is unsafe (see

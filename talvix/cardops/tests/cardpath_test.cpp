@@ -47,8 +47,10 @@ TEST(CardPath, NormalizesEveryWrittenForm)
 TEST(CardPath, UnsafeNames)
 {
     for (const std::string& bad : {std::string(), std::string("."), std::string(".."), std::string("A/B"),
-                                   std::string("A\\B"), std::string("A\0B", 3)})
+                                   std::string("A\\B"), std::string("A\0B", 3), std::string(259, 'X'),
+                                   std::string(300, 'X')})
         EXPECT_TRUE(cardpath::IsUnsafeName(bad)) << bad;
-    for (const char* good : {"P1.JPG", "...", "..A", ".X"})
+    for (const std::string& good : {std::string("P1.JPG"), std::string("..."), std::string("..A"), std::string(".X"),
+                                    std::string(258, 'X')})
         EXPECT_FALSE(cardpath::IsUnsafeName(good)) << good;
 }
