@@ -15,10 +15,9 @@ void ViewerSettings::ReadViewerSettings(int32_t& mode, int32_t& time, int32_t& p
 
 void ViewerSettings::ReadEditToolName(std::string& name) const {
     platform::Registry reg(registryPath_);
-    if (auto v = reg.GetString(kKey, "Edit Tool Name")) {
-        name = *v;
-        if (name.size() > kMaxEditToolName) name.resize(kMaxEditToolName);
-    }
+    // A name longer than the place for it is not read at all: a program
+    // name cut short would start something else.
+    if (auto v = reg.GetString(kKey, "Edit Tool Name"); v && v->size() <= kMaxEditToolName) name = *v;
 }
 
 }  // namespace glimra

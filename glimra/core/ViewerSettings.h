@@ -18,7 +18,8 @@ public:
 
     // "Slide Show Mode", "Slide Show Time" (milliseconds) and "Port Class".
     void ReadViewerSettings(int32_t& mode, int32_t& time, int32_t& portClass) const;
-    // "Edit Tool Name", cut to kMaxEditToolName bytes.
+    // "Edit Tool Name"; a value longer than kMaxEditToolName bytes leaves
+    // `name` as it was, like a missing one.
     void ReadEditToolName(std::string& name) const;
 
 private:

@@ -160,6 +160,17 @@ TEST(GlimraSettings, ValuesFromTheOrganisersKeyOrTheCallersDefaults) {
     EXPECT_EQ(time, 1000);  // still missing: unchanged
     EXPECT_EQ(port, 1);
     EXPECT_EQ(tool, "gimp -n");
+
+    // A name too long for its place is not taken, not even in part.
+    const std::string longName = "/opt/" + std::string(ViewerSettings::kMaxEditToolName, 'e');
+    ASSERT_TRUE(r.SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendra\\Pictaro", "Edit Tool Name", longName));
+    tool.clear();
+    settings.ReadEditToolName(tool);
+    EXPECT_EQ(tool, "");
+    const std::string longest = "/" + std::string(ViewerSettings::kMaxEditToolName - 1, 'e');
+    ASSERT_TRUE(r.SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendra\\Pictaro", "Edit Tool Name", longest));
+    settings.ReadEditToolName(tool);
+    EXPECT_EQ(tool, longest);
 }
 
 TEST(GlimraLauncher, CommandLinesSplitTheWindowsWay) {
