@@ -39,6 +39,7 @@ struct Viewer {
     TestDir dir;
     std::vector<std::string> started;
     struct Message {
+        QWidget* owner;
         QString caption, text;
         QMessageBox::Icon icon;
     };
@@ -59,8 +60,8 @@ struct Viewer {
         ViewServices s;
         s.settings = ViewerSettings(Registry());
         s.startProgram = [this](const std::string& line) { started.push_back(line); };
-        s.showMessage = [this](const QString& c, const QString& t, QMessageBox::Icon i) {
-            messages.push_back({c, t, i});
+        s.showMessage = [this](QWidget* o, const QString& c, const QString& t, QMessageBox::Icon i) {
+            messages.push_back({o, c, t, i});
         };
         s.sendPicture = [this](int32_t cls, const std::string& f, const std::string& n) {
             sent.push_back({cls, f, n, TestDirRead(f)});
@@ -365,6 +366,7 @@ TEST(GlimraWindow, TransferSendsASmallJpegUnderTheTransferName) {
             EXPECT_TRUE(v.messages.empty()) << code;
         } else {
             ASSERT_EQ(v.messages.size(), 1u) << code;
+            EXPECT_EQ(v.messages[0].owner, v.view());
             EXPECT_EQ(v.messages[0].caption, QStringLiteral("Transmission"));
             EXPECT_EQ(v.messages[0].text, QString::fromUtf8(text));
             const bool error = code == kSendFailure || code == kSendMemoryError || code == kSendNotSupported;

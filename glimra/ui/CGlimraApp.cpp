@@ -33,8 +33,8 @@ ViewServices CGlimraApp::DefaultServices() {
         for (size_t i = 1; i < pieces.size(); ++i) args << QString::fromStdString(pieces[i]);
         QProcess::startDetached(QString::fromStdString(program), args);
     };
-    s.showMessage = [](const QString& caption, const QString& text, QMessageBox::Icon icon) {
-        QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    s.showMessage = [](QWidget* owner, const QString& caption, const QString& text, QMessageBox::Icon icon) {
+        QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
         box.exec();
     };
     s.sendPicture = [](int32_t portClass, const std::string& file, const std::string& name) {

@@ -350,19 +350,19 @@ void CGlimraView::TransferPicture() {
     const QString caption = QStringLiteral("Transmission");
     switch (result) {
     case kSendFinished:
-        services_.showMessage(caption, QStringLiteral("Finish"), QMessageBox::Information);
+        services_.showMessage(this, caption, QStringLiteral("Finish"), QMessageBox::Information);
         break;
     case kSendFailure:
-        services_.showMessage(caption, QStringLiteral("Failure"), QMessageBox::Critical);
+        services_.showMessage(this, caption, QStringLiteral("Failure"), QMessageBox::Critical);
         break;
     case kSendMemoryError:
-        services_.showMessage(caption, QStringLiteral("Memory Error"), QMessageBox::Critical);
+        services_.showMessage(this, caption, QStringLiteral("Memory Error"), QMessageBox::Critical);
         break;
     case kSendStopped:
-        services_.showMessage(caption, QStringLiteral("Stop"), QMessageBox::Information);
+        services_.showMessage(this, caption, QStringLiteral("Stop"), QMessageBox::Information);
         break;
     case kSendNotSupported:
-        services_.showMessage(caption, QStringLiteral("This device does not support this feature."),
+        services_.showMessage(this, caption, QStringLiteral("This device does not support this feature."),
                               QMessageBox::Critical);
         break;
     default:

@@ -20,8 +20,10 @@ struct ViewServices {
     ViewerSettings settings;
     // Starts a program by a command line and does not wait for it.
     std::function<void(const std::string& commandLine)> startProgram;
-    // Shows a message box with the given caption, text and icon, owned by the view.
-    std::function<void(const QString& caption, const QString& text, QMessageBox::Icon icon)> showMessage;
+    // Shows a message box owned by `owner` (the view) with the given caption,
+    // text and icon.
+    std::function<void(QWidget* owner, const QString& caption, const QString& text, QMessageBox::Icon icon)>
+        showMessage;
     // Sends one file to a device under its transfer name by the "Port Class"
     // given; returns the transfer result code (0..5).
     std::function<int(int32_t portClass, const std::string& file, const std::string& transferName)> sendPicture;
