@@ -62,8 +62,10 @@ bool ParseRollaCommandLine(const std::string& line, SlideShowArgs& out) {
     out.pictureFolder = folder;
     out.indexPath = folder + indexName;
     out.showMode = int16_t(uint16_t(uint64_t(mode)));  // kept as the 16-bit number it is read as
+    // The timer takes the period as an unsigned number: a negative one is a
+    // huge period, cut to the longest the system keeps.
+    if (interval < 0 || interval > INT32_MAX) interval = INT32_MAX;
     if (interval < kMinimumInterval) interval = kMinimumInterval;
-    if (interval > INT32_MAX) interval = INT32_MAX;
     out.interval = int32_t(interval);
     return true;
 }

@@ -23,8 +23,9 @@ struct SlideShowArgs {
 // and the interval and everything between is the folder (so the folder may
 // hold "/"). When the last two pieces are not both numbers they belong to
 // the folder and the mode and interval keep their defaults (0 and 1000 ms,
-// as the viewer would pass them with no settings). An interval below 10 ms
-// is taken as 10 ms. False for an empty line, one without an index name or
+// as the viewer would pass them with no settings). An interval of 0..9 ms
+// is taken as 10 ms; a negative one, as the timer reads it unsigned, as the
+// longest period (INT32_MAX ms), so the first picture stays. False for an empty line, one without an index name or
 // a folder longer than kMaxFolder bytes.
 bool ParseRollaCommandLine(const std::string& line, SlideShowArgs& out);
 

@@ -28,9 +28,11 @@ TEST(RollaCommandLine, IndexFolderModeAndInterval) {
         {"/index.TMP//home/me/Pict", true, "/home/me/Pict/index.TMP", "/home/me/Pict/", 0, 1000},
         {"/index.TMP/pics", true, "pics/index.TMP", "pics/", 0, 1000},
         {"/index.TMP", true, "index.TMP", "", 0, 1000},
-        // Numbers as they are read: 16-bit mode, a minimum interval.
+        // Numbers as they are read: 16-bit mode, a minimum interval, a
+        // negative interval read unsigned as the longest one.
         {"/i/p/65537/0", true, "p/i", "p/", 1, 10},
-        {"/i/p/-1/-5", true, "p/i", "p/", -1, 10},
+        {"/i/p/-1/9", true, "p/i", "p/", -1, 10},
+        {"/i/p/-1/-5", true, "p/i", "p/", -1, INT32_MAX},
         {"/i/p/0/99999999999", true, "p/i", "p/", 0, INT32_MAX},
         {"", false, "", "", 0, 1000},
         {"/", false, "", "", 0, 1000},
