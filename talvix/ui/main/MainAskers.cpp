@@ -14,22 +14,6 @@ QString Text(const MLang& texts, const char* key)
 
 MainAskers::MainAskers(const MLang& texts, MessageFn message) : texts_(texts), message_(std::move(message)) {}
 
-OverwriteAsker::Answer MainAskers::AskOverwrite(const OverwriteQuestion& question)
-{
-    // The name as the user knows it: the PC path, or the card path after "M:".
-    const QString name = question.toCard ? QString::fromStdString("M:" + platform::ToUtf8(question.existingName))
-                                         : QString::fromStdString(question.existingName);
-    const QString text = name + "\n" + Text(texts_, "MSG_SAVEOW1") + "\n" + Text(texts_, "MSG_SAVEOW2");
-    const auto button = message_(QMessageBox::Information, text,
-                                 QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel);
-    switch (button) {
-    case QMessageBox::Yes: return OverwriteAsker::Yes;
-    case QMessageBox::YesToAll: return OverwriteAsker::YesToAll;
-    case QMessageBox::No: return OverwriteAsker::No;
-    default: return OverwriteAsker::Cancel;
-    }
-}
-
 ReadOnlyAsker::Answer MainAskers::AskReadOnlyDelete(const std::string& name, bool offerNo)
 {
     const QString text =

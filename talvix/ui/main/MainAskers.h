@@ -1,5 +1,4 @@
 #pragma once
-#include "talvix/cardops/OverwriteAsker.h"
 #include "talvix/cardops/ReadOnlyAsker.h"
 
 #include <QMessageBox>
@@ -13,9 +12,9 @@ class MLang;
 
 namespace talvix::ui {
 
-// The questions the card engine asks while a copy, write or delete list is
-// built, asked as message boxes through the main window's message routine.
-class MainAskers : public OverwriteAsker, public ReadOnlyAsker {
+// The question the card engine asks while a delete list is built, asked as a
+// message box through the main window's message routine.
+class MainAskers : public ReadOnlyAsker {
 public:
     // Shows a box (icon, text, buttons) and returns the button pressed.
     using MessageFn = std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString&,
@@ -23,7 +22,6 @@ public:
 
     MainAskers(const MLang& texts, MessageFn message);
 
-    OverwriteAsker::Answer AskOverwrite(const OverwriteQuestion& question) override;
     ReadOnlyAsker::Answer AskReadOnlyDelete(const std::string& name, bool offerNo) override;
 
 private:

@@ -23,7 +23,12 @@
 #include "talvix/ui/main/MainAskers.h"
 #include "talvix/ui/device/TfrmSelkDev.h"
 #include "talvix/ui/dialogs/CFolderDlg.h"
-#include "talvix/ui/main/ProgressPanel.h"
+#include "talvix/ui/dialogs/DialogOverwriteAsker.h"
+#include "talvix/ui/dialogs/DialogProgressSink.h"
+#include "talvix/ui/dialogs/TfrmBrowse.h"
+#include "talvix/ui/dialogs/TfrmCopy.h"
+#include "talvix/ui/dialogs/TfrmOWDlg.h"
+#include "talvix/ui/dialogs/TfrmWait.h"
 #include "talvix/ui/main/ShellTypes.h"
 #include "talvix/ui/main/TfrmAbout.h"
 
@@ -124,12 +129,10 @@ TfrmMain::TfrmMain(MainOptions options) : options_(std::move(options))
         lang_, [this](QMessageBox::Icon i, const QString& t, QMessageBox::StandardButtons b) {
             return messageBox(i, t, b);
         });
-    session_->overwriteAsker = askers_.get();
     session_->readOnlyAsker = askers_.get();
     session_->viewSink = this;
 
     BuildForm();
-    progress_ = std::make_unique<ProgressPanel>(this, *invoker_);
 }
 
 TfrmMain::~TfrmMain()
@@ -495,6 +498,18 @@ bool TfrmMain::Create()
     session_->programPath = programPath_;
     about_ = new TfrmAbout(lang_, windowIcon(), this);
     frmSelkDev_ = new TfrmSelkDev(lang_, *selk_, *sys_, *reg_, this);
+    frmWait_ = new TfrmWait(lang_, this);
+    frmWait_->BindAbortFlag(session_->flags.waitAbort);
+    frmWait_->SetDeviceDialog(frmSelkDev_);
+    frmSelkDev_->SetWaitView(frmWait_);
+    frmCopy_ = new TfrmCopy(lang_, this);
+    frmCopy_->BindCancelFlag(session_->flags.copyCancel);
+    frmBrowse_ = new TfrmBrowse(lang_, this);
+    frmBrowse_->BindAbortFlag(session_->flags.listingAbort);
+    frmOWDlg_ = new TfrmOWDlg(lang_, this);
+    overwriteAsker_ = std::make_unique<DialogOverwriteAsker>(*frmOWDlg_, *invoker_);
+    progressSink_ = std::make_unique<DialogProgressSink>(*frmCopy_, *invoker_);
+    session_->overwriteAsker = overwriteAsker_.get();
     ope_ = std::make_unique<FileOpe>(*selk_, *frmSelkDev_);
     session_->ope = ope_.get();
     return true;
@@ -696,10 +711,11 @@ void TfrmMain::RefreshCard()
     cardIcon_->clear();
 
     session_->flags.listingAbort = false;
-    progress_->Begin(Text("TI_BROWSE"), Text("TI_BROWSE"), &session_->flags.listingAbort, false);
+    CenterOn(frmBrowse_);
+    frmBrowse_->show();
     CardLister lister(*session_);
     lister.StartListing();
-    progress_->End();
+    frmBrowse_->close();
     if (session_->CardStatus == ST_OK) {
         BuildRoot();
         BuildTree(rootNode_);
@@ -1110,11 +1126,14 @@ void TfrmMain::CopyToPc()
             if (const FindData* e = EntryOf(model_->item(r, 0)))
                 selected.push_back(e);
     if (copier.BuildCopyList(selected, NodePath(node))) {
+        frmCopy_->ShowFolders(node->text(0), chosen);
+        CenterOn(frmCopy_);
+        frmCopy_->direction = 0;
+        frmCopy_->show();
         session_->flags.copyCancel = false;
-        session_->progressSink = progress_.get();
-        progress_->Begin(Text("TI_COPY"), node->text(0) + " -> " + chosen, &session_->flags.copyCancel, true);
+        session_->progressSink = progressSink_.get();
         copier.StartCopy();
-        progress_->End();
+        frmCopy_->close();
         session_->progressSink = nullptr;
         if (session_->CardStatus != ST_OK) {
             ShowError(session_->CardStatus, QString());
@@ -1219,12 +1238,14 @@ void TfrmMain::WriteDroppedFiles()
             ShowError(session_->CardStatus, QString());
         return;
     }
+    frmCopy_->ShowFolders(QString(), Utf8(dropFolder_));
+    CenterOn(frmCopy_);
+    frmCopy_->direction = 1;
+    frmCopy_->show();
     session_->flags.copyCancel = false;
-    session_->progressSink = progress_.get();
-    progress_->Begin(Text("TI_COPY"), " -> M:" + Utf8(dropFolder_.empty() ? "\\" : dropFolder_),
-                     &session_->flags.copyCancel, true);
+    session_->progressSink = progressSink_.get();
     writer.StartWrite();
-    progress_->End();
+    frmCopy_->close();
     session_->progressSink = nullptr;
     writer.FreeWriteList();
     if (session_->CardStatus == ST_OK)
@@ -1382,9 +1403,9 @@ void TfrmMain::ListEdited(QStandardItem* item, const QString& text)
     session_->thread.WaitDone();
     CardEditor& editor = *editor_;
     session_->flags.waitAbort = false;
-    progress_->Begin(Text("TI_MAIN"), QString(), &session_->flags.waitAbort, false);
+    frmWait_->ShowWait(this, QString(), false, false);
     editor.StartRename(parent + oldName, parent + name);
-    progress_->End();
+    frmWait_->CloseIfVisible();
     if (session_->CardStatus != ST_OK) {
         ShowError(session_->CardStatus, QString());
         SetItemText(item, oldName);
@@ -1424,9 +1445,9 @@ void TfrmMain::TreeEdited(QTreeWidgetItem* node, const QString& text)
     session_->thread.WaitDone();
     CardEditor& editor = *editor_;
     session_->flags.waitAbort = false;
-    progress_->Begin(Text("TI_MAIN"), QString(), &session_->flags.waitAbort, false);
+    frmWait_->ShowWait(this, QString(), false, false);
     editor.StartRename(parent + oldName, parent + name);
-    progress_->End();
+    frmWait_->CloseIfVisible();
     if (session_->CardStatus != ST_OK) {
         ShowError(session_->CardStatus, QString());
         SetNodeText(node, oldName);
@@ -1550,9 +1571,9 @@ void TfrmMain::CreateFolder(const std::string& name)
     session_->thread.WaitDone();
     CardEditor& editor = *editor_;
     session_->flags.waitAbort = false;
-    progress_->Begin(Text("TI_MAIN"), QString(), &session_->flags.waitAbort, false);
+    frmWait_->ShowWait(this, QString(), false, false);
     editor.StartMakeDir(NodePath(node) + "\\" + name, newFolderTimes_);
-    progress_->End();
+    frmWait_->CloseIfVisible();
     if (session_->CardStatus != ST_OK) {
         ShowError(session_->CardStatus, QString());
         timer2_->start();

@@ -41,6 +41,8 @@ class SelkSys;
 class FileOpe;
 class CardSession;
 class CardEditor;
+class OverwriteAsker;
+class CopyProgressSink;
 struct CardFolder;
 }  // namespace talvix
 
@@ -48,7 +50,10 @@ namespace talvix::ui {
 
 class TfrmSelkDev;
 class MainAskers;
-class ProgressPanel;
+class TfrmWait;
+class TfrmCopy;
+class TfrmBrowse;
+class TfrmOWDlg;
 class ShellTypes;
 class TfrmAbout;
 class HelpWindow;
@@ -192,6 +197,10 @@ private:
     std::unique_ptr<CSelkReg> reg_;
     std::unique_ptr<SelkSys> sys_;
     TfrmSelkDev* frmSelkDev_ = nullptr;
+    TfrmWait* frmWait_ = nullptr;
+    TfrmCopy* frmCopy_ = nullptr;
+    TfrmBrowse* frmBrowse_ = nullptr;
+    TfrmOWDlg* frmOWDlg_ = nullptr;
     std::unique_ptr<FileOpe> ope_;
     std::unique_ptr<CardSession> session_;
     // Lives as long as the window: the delete thread runs on after its
@@ -200,7 +209,8 @@ private:
     std::unique_ptr<platform::UiInvoker> invoker_;
     std::unique_ptr<MainAskers> askers_;
     std::unique_ptr<ShellTypes> shell_;
-    std::unique_ptr<ProgressPanel> progress_;
+    std::unique_ptr<OverwriteAsker> overwriteAsker_;
+    std::unique_ptr<CopyProgressSink> progressSink_;
     platform::InstanceLock lock_;
 
     std::string programPath_;

@@ -3,6 +3,7 @@
 // the single-instance lock.
 #include "platform/qt/QtPump.h"
 #include "talvix/cardops/CardSession.h"
+#include "talvix/cardops/OverwriteAsker.h"
 #include "talvix/ui/CaptionForm.h"
 #include "talvix/ui/main/HelpWindow.h"
 #include "talvix/ui/main/TfrmAbout.h"
@@ -87,6 +88,21 @@ bool WaitFor(const std::function<bool()>& done, int ms = 20000)
     }
     return true;
 }
+
+// Answers the overwrite questions from a script and keeps what was asked.
+class ScriptedOverwrite : public talvix::OverwriteAsker {
+public:
+    std::vector<Answer> answers;
+    std::vector<std::string> asked;
+    Answer AskOverwrite(const talvix::OverwriteQuestion& q) override
+    {
+        asked.push_back(q.existingName);
+        const Answer a = answers.empty() ? Cancel : answers.front();
+        if (!answers.empty())
+            answers.erase(answers.begin());
+        return a;
+    }
+};
 
 struct Message {
     QMessageBox::Icon icon;
@@ -293,11 +309,17 @@ TEST_F(MainWindowTest, CopiesAFolderToThePcAndOpensIt)
     // A second copy of one file asks before it overwrites; No keeps the PC file.
     WriteFile(pc / "A.TXT", "old");
     Select({"A.TXT"});
-    answers = {QMessageBox::No};
+    ScriptedOverwrite overwrite;
+    overwrite.answers = {talvix::OverwriteAsker::No};
+    win->session().overwriteAsker = &overwrite;
     win->CopyToPc();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.contains("already exists"));
+    ASSERT_EQ(overwrite.asked.size(), 1u);
+    EXPECT_EQ(overwrite.asked[0], pc / "A.TXT");
     EXPECT_EQ(ReadFile(pc / "A.TXT"), "old");
+    overwrite.answers = {talvix::OverwriteAsker::Yes};
+    win->CopyToPc();
+    EXPECT_EQ(ReadFile(pc / "A.TXT"), "aaa");
+    EXPECT_TRUE(messages.empty());
 
     // The copy folder is saved at close.
     win->close();
