@@ -413,7 +413,10 @@ int CardTool::Get(CardSession& session)
     copier.StartCopy();
     bar.Finish();
     session.progressSink = nullptr;
-    return session.CardStatus == ST_OK ? kOk : Fail(session.CardStatus);
+    if (session.CardStatus != ST_OK)
+        return Fail(session.CardStatus);
+    // Everything else arrived, but a script must not take the copy as whole.
+    return copier.Skipped.empty() ? kOk : Fail(ST_PCFILE);
 }
 
 int CardTool::Put(CardSession& session)

@@ -45,7 +45,12 @@ const char* CliOptions::Usage()
            "  rm CARDPATH...            delete card files and folders\n"
            "  mkdir CARDPATH            make a card folder\n"
            "  mv CARDPATH NEWNAME       rename within its folder\n"
-           "CARDPATH: \\DCIM\\100, M:\\DCIM\\100 or /DCIM/100; the root is \\, M:\\ or /.\n";
+           "CARDPATH: \\DCIM\\100, M:\\DCIM\\100 or /DCIM/100; the root is \\, M:\\ or /.\n"
+           "get copies everything it can; card entries whose names cannot be PC file names\n"
+           "(\"..\", \"A/B\", a NUL byte, too long) are named on stderr and left out, and the\n"
+           "exit status is then 3 with error 0x0009.\n"
+           "Exit status: 0 done, 1 usage error, 2 no usable device, 3 a card operation\n"
+           "failed or left something out (\"error 0xNNNN: \" and the text on stderr).\n";
 }
 
 bool CliOptions::Parse(int argc, const char* const* argv, std::string& error)

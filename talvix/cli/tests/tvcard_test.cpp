@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -295,4 +296,64 @@ TEST_F(Tvcard, InterruptStopsACopyAndLeavesNoPartFile)
         ++files;
     }
     EXPECT_EQ(files, 2u);  // no temporary file left behind
+}
+
+TEST_F(Tvcard, GetFromAHostileCardCopiesTheRestAndFails)
+{
+    Write(card + "/GOOD.TXT", "good file");
+    Write(card + "/SUB/IN.TXT", "inner");
+    // Raw entries: "..", "A/B" and a 300-byte name in the root, "A\B" in SUB.
+    std::string x300;
+    for (int i = 0; i < 300; ++i)
+        x300 += "58";
+    Write(dir_ + "/raw", "\\\t2E2E\t32\t4\n"
+                         "\\\t412F42\t32\t4\n"
+                         "\\\t" + x300 + "\t32\t4\n"
+                         "\\SUB\t415C42\t32\t4\n");
+    StartSim("id=1,cat=7,name=CAMERA,raw=" + dir_ + "/raw");
+    Write(pc + "/l1/NEAR.TXT", "mine");
+
+    struct Case {
+        std::vector<std::string> from;
+        int status;
+        std::vector<std::string> arrived, skipped;
+    };
+    const Case cases[] = {
+        {{"/"}, 3, {"GOOD.TXT", "SUB/IN.TXT"}, {"\\A/B", "\\" + std::string(259, 'X'), "\\SUB\\A\\B"}},
+        {{"/SUB"}, 3, {"SUB/IN.TXT"}, {"\\SUB\\A\\B"}},
+        {{"/GOOD.TXT"}, 0, {"GOOD.TXT"}, {}},
+    };
+    for (const Case& c : cases) {
+        const std::string dest = pc + "/l1/dest";
+        std::filesystem::remove_all(dest);
+        std::filesystem::create_directories(dest);
+        std::vector<std::string> args = {"get"};
+        args.insert(args.end(), c.from.begin(), c.from.end());
+        args.push_back(dest);
+        const auto r = RunTool(registry, args);
+        EXPECT_EQ(r.status, c.status) << c.from[0] << r.err;
+        for (const std::string& name : c.arrived)
+            EXPECT_EQ(Read(dest + "/" + name), name == "GOOD.TXT" ? "good file" : "inner") << name;
+        size_t files = 0;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dest))
+            files += e.is_regular_file() ? 1 : 0;
+        EXPECT_EQ(files, c.arrived.size()) << c.from[0];
+        for (const std::string& path : c.skipped)
+            EXPECT_NE(r.err.find("not copied, the name cannot be a PC file name: " + path + "\n"), std::string::npos)
+                << path;
+        EXPECT_EQ(r.err.find("error 0x0009: ") != std::string::npos, c.status == 3) << r.err;
+        // Nothing beside the destination was touched.
+        std::vector<std::string> outside;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(pc)) {
+            const std::string p = e.path().string();
+            if (p.rfind(dest + "/", 0) != 0)
+                outside.push_back(p.substr(pc.size()));
+        }
+        std::sort(outside.begin(), outside.end());
+        EXPECT_EQ(outside, (std::vector<std::string>{"/l1", "/l1/NEAR.TXT", "/l1/dest"}));
+        EXPECT_EQ(Read(pc + "/l1/NEAR.TXT"), "mine");
+    }
+    // The usage text tells scripts about it.
+    const auto r = RunTool(registry, {});
+    EXPECT_NE(r.err.find("exit status is then 3 with error 0x0009"), std::string::npos);
 }
