@@ -154,7 +154,9 @@ bool AtomicFile::Replace(const std::string& givenPath, const void* data, std::si
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = folder + "." + name + ".XXXXXX";
+    // The temporary's name must stay within the longest a file name may be
+    // even when the file's own name nearly fills it.
+    std::string temp = folder + "." + name.substr(0, 200) + ".XXXXXX";
     Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.ok())
         return false;

@@ -77,6 +77,15 @@ TEST_F(AtomicFileTest, ReplaceKeepsPermissionBitsAndEmptiesAFileWhenAskedTo)
     EXPECT_EQ(Entries(), std::vector<std::string>{"a.bmp"});
 }
 
+TEST_F(AtomicFileTest, ReplaceWorksForTheLongestFileName)
+{
+    const std::string name(255, 'n');
+    Put(name, "old");
+    ASSERT_TRUE(AtomicFile::Replace(PathOf(name), "new", 3));
+    EXPECT_EQ(Get(name), "new");
+    EXPECT_EQ(Entries(), std::vector<std::string>{name});
+}
+
 TEST_F(AtomicFileTest, ReplaceThroughALinkKeepsTheLink)
 {
     Put("target.jpg", "old");
