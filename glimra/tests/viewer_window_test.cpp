@@ -231,7 +231,18 @@ TEST(GlimraWindow, ScrollingMovesThePictureByLinesPagesAndThumb) {
     EXPECT_EQ(shot.pixel(40, 20), PatternColour((8 + 40) / 4, (maxY + 20) / 4));
 
     // The real scroll bar's arrow goes through the same rules.
-    v.frame()->scrollBar(Qt::Vertical)->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QScrollBar* vBar = v.frame()->scrollBar(Qt::Vertical);
+    vBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(v.state().scrollY, maxY - 5);
+    // "Top" of the bar's menu is no scroll step: bar and picture both stay.
+    vBar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(vBar->value(), maxY - 5);
+    EXPECT_EQ(v.state().scrollY, maxY - 5);
+    // "Scroll here" puts the thumb somewhere at once: the picture follows.
+    vBar->setValue(40);
+    EXPECT_EQ(v.state().scrollY, 40);
+    EXPECT_EQ(v.Grab().pixel(0, 0), PatternColour(8 / 4, 40 / 4));
+    vBar->setValue(maxY - 5);
     EXPECT_EQ(v.state().scrollY, maxY - 5);
 
     // One notch of the wheel up is three line steps, over the view or a bar.

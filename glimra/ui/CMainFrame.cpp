@@ -114,19 +114,30 @@ void CMainFrame::ConnectScrollBar(QScrollBar* bar, Qt::Orientation o) {
     // The picture moves when a line or page step is asked for or the thumb
     // is let go, not while it is dragged.
     bar->setTracking(false);
-    connect(bar, &QAbstractSlider::actionTriggered, this, [this, o](int action) {
+    connect(bar, &QAbstractSlider::actionTriggered, this, [this, o, bar](int action) {
         ScrollCode code = ScrollCode::kOther;
         switch (action) {
         case QAbstractSlider::SliderSingleStepSub: code = ScrollCode::kLineUp; break;
         case QAbstractSlider::SliderSingleStepAdd: code = ScrollCode::kLineDown; break;
         case QAbstractSlider::SliderPageStepSub: code = ScrollCode::kPageUp; break;
         case QAbstractSlider::SliderPageStepAdd: code = ScrollCode::kPageDown; break;
+        case QAbstractSlider::SliderToMinimum:
+        case QAbstractSlider::SliderToMaximum:
+            // "Top" and "Bottom" are not scroll steps of the view: the bar
+            // stays where the picture is.
+            bar->setSliderPosition(bar->value());
+            return;
         default: return;
         }
         view_->OnScroll(o, code, 0);
     });
     connect(bar, &QAbstractSlider::sliderReleased, this,
             [this, o, bar] { view_->OnScroll(o, ScrollCode::kThumbPosition, bar->sliderPosition()); });
+    // The bar's own jumps ("Scroll here" of its menu) put the thumb somewhere
+    // at once: a released thumb at that place. Our own moves of the bar are
+    // made with its signals blocked and never arrive here.
+    connect(bar, &QAbstractSlider::valueChanged, this,
+            [this, o](int value) { view_->OnScroll(o, ScrollCode::kThumbPosition, value); });
 }
 
 void CMainFrame::UpdateCaption() {
