@@ -21,6 +21,8 @@
 #include "talvix/ui/main/HelpWindow.h"
 #include "talvix/ui/main/ListTexts.h"
 #include "talvix/ui/main/MainAskers.h"
+#include "talvix/ui/device/TfrmFileMon.h"
+#include "talvix/ui/device/TfrmMonitor.h"
 #include "talvix/ui/device/TfrmSelkDev.h"
 #include "talvix/ui/dialogs/CFolderDlg.h"
 #include "talvix/ui/dialogs/DialogOverwriteAsker.h"
@@ -140,6 +142,19 @@ TfrmMain::~TfrmMain()
     // A delete may still run; it hands its changes to this window.
     session_->thread.WaitDone();
     session_->viewSink = nullptr;
+    // The dialogs hold on to the link, the registry and the transfer layer:
+    // they go before those do (child widgets would only go after them).
+    session_->overwriteAsker = nullptr;
+    session_->progressSink = nullptr;
+    progressSink_.reset();
+    overwriteAsker_.reset();
+    delete frmMonitor_;
+    delete frmFileMon_;
+    delete frmOWDlg_;
+    delete frmBrowse_;
+    delete frmCopy_;
+    delete frmWait_;
+    delete frmSelkDev_;
 }
 
 // ---------------------------------------------------------------- the form
@@ -390,9 +405,18 @@ void TfrmMain::BuildMenus()
     });
 
     mnuDebug_ = submenu(bar, "mnuDebug", QStringLiteral("&Debug"));
-    // The diagnostic monitors belong to the device dialog's group of windows.
-    AddAction(mnuDebug_, "mnuSELKMon", QStringLiteral("SELK Monitor"))->setEnabled(false);
-    AddAction(mnuDebug_, "mnuFTMon", QStringLiteral("File Transmisson"))->setEnabled(false);
+    connect(AddAction(mnuDebug_, "mnuSELKMon", QStringLiteral("SELK Monitor")), &QAction::triggered, this, [this] {
+        if (frmMonitor_ != nullptr) {
+            frmMonitor_->show();
+            frmMonitor_->raise();
+        }
+    });
+    connect(AddAction(mnuDebug_, "mnuFTMon", QStringLiteral("File Transmisson")), &QAction::triggered, this, [this] {
+        if (frmFileMon_ != nullptr) {
+            frmFileMon_->show();
+            frmFileMon_->raise();
+        }
+    });
     mnuDummy_ = AddAction(mnuDebug_, "mnuDummy", QStringLiteral("Load dummy files"));
     mnuDummy_->setCheckable(true);
     connect(mnuDummy_, &QAction::triggered, this, &TfrmMain::LoadDummyFiles);
@@ -504,14 +528,16 @@ bool TfrmMain::Create()
     frmSelkDev_->SetWaitView(frmWait_);
     frmCopy_ = new TfrmCopy(lang_, this);
     frmCopy_->BindCancelFlag(session_->flags.copyCancel);
+    ope_ = std::make_unique<FileOpe>(*selk_, *frmSelkDev_);
+    session_->ope = ope_.get();
+    frmMonitor_ = new TfrmMonitor(this);
+    frmFileMon_ = new TfrmFileMon(*ope_, *profile_, this);
     frmBrowse_ = new TfrmBrowse(lang_, this);
     frmBrowse_->BindAbortFlag(session_->flags.listingAbort);
     frmOWDlg_ = new TfrmOWDlg(lang_, this);
     overwriteAsker_ = std::make_unique<DialogOverwriteAsker>(*frmOWDlg_, *invoker_);
     progressSink_ = std::make_unique<DialogProgressSink>(*frmCopy_, *invoker_);
     session_->overwriteAsker = overwriteAsker_.get();
-    ope_ = std::make_unique<FileOpe>(*selk_, *frmSelkDev_);
-    session_->ope = ope_.get();
     return true;
 }
 
@@ -524,6 +550,8 @@ void TfrmMain::showEvent(QShowEvent* event)
     if (writeEnabled_)
         for (QWidget* w : {tree_->viewport(), details_->viewport(), icons_->viewport()})
             w->setAcceptDrops(true);
+    if (frmMonitor_ != nullptr)
+        frmMonitor_->SetSelkIO(selk_.get());
     SetViewStyle(viewStyle_);
     SetupListColumns();
     timer1_->start();

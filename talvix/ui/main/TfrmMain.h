@@ -51,6 +51,8 @@ namespace talvix::ui {
 class TfrmSelkDev;
 class MainAskers;
 class TfrmWait;
+class TfrmMonitor;
+class TfrmFileMon;
 class TfrmCopy;
 class TfrmBrowse;
 class TfrmOWDlg;
@@ -198,6 +200,8 @@ private:
     std::unique_ptr<SelkSys> sys_;
     TfrmSelkDev* frmSelkDev_ = nullptr;
     TfrmWait* frmWait_ = nullptr;
+    TfrmMonitor* frmMonitor_ = nullptr;
+    TfrmFileMon* frmFileMon_ = nullptr;
     TfrmCopy* frmCopy_ = nullptr;
     TfrmBrowse* frmBrowse_ = nullptr;
     TfrmOWDlg* frmOWDlg_ = nullptr;

@@ -555,6 +555,11 @@ TEST_F(MainWindowTest, DebugModeSkipsTheReadAndLoadsTheDummyCard)
     ASSERT_TRUE(WaitFor([this] { return win->isEnabled(); }));
     EXPECT_EQ(win->rootNode(), nullptr);
     EXPECT_TRUE(win->findChild<QMenu*>("mnuDebug")->menuAction()->isVisible());
+    win->findChild<QAction*>("mnuSELKMon")->trigger();
+    QWidget* monitor = win->findChild<QWidget*>("frmMonitor");
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_TRUE(monitor->isVisible());
+    monitor->close();
     win->LoadDummyFiles();
     ASSERT_NE(win->rootNode(), nullptr);
     EXPECT_EQ(win->rootNode()->text(0), "CARD");
