@@ -50,7 +50,9 @@ std::vector<std::string> ReadViewerIndex(const std::string& indexPath) {
             return true;
         }
         if (line.size() < 2) return false;  // a one-byte line ends the list
-        names.push_back(std::move(line));
+        // The viewer turns, rewrites and deletes files by these names, so a
+        // name that leaves the picture folder ("..", "a/b") is passed over.
+        if (line != ".." && line.find('/') == std::string::npos) names.push_back(std::move(line));
         line.clear();
         return names.size() < kViewerMaxNames;
     });

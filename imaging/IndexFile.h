@@ -16,7 +16,8 @@ namespace imaging {
 // line without a following control byte is not taken; the list ends at the
 // first line shorter than 2 bytes or at the end of the file. At most
 // kViewerMaxNames names are kept; a line longer than kViewerMaxName bytes
-// cannot name a file and is passed over. A file that cannot be opened gives
+// cannot name a file and is passed over, and so is a name that would leave
+// the folder (".." or one holding "/"). A file that cannot be opened gives
 // an empty list.
 constexpr size_t kViewerMaxNames = 512;
 constexpr size_t kViewerMaxName = 511;

@@ -23,6 +23,8 @@ TEST(ViewerIndex, LinesByTheViewersRules) {
         {"blanks and high bytes belong to the name", "MY PIC.JPG\n\x82\xA0\x82\xA2.JPG\n",
          {"MY PIC.JPG", "\x82\xA0\x82\xA2.JPG"}},
         {"two-character names are taken", "AB\n", {"AB"}},
+        {"names leaving the folder are passed over", "A.BMP\n..\n../x.jpg\n/etc/passwd\nsub/B.JPG\nC.JPG\n",
+         {"A.BMP", "C.JPG"}},
         {"empty file", "", {}},
     };
     TestDir dir;
