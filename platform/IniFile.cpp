@@ -150,7 +150,92 @@ void CutUtf8(std::string& value, size_t limit)
     value.resize(cut);
 }
 
+AtomicFile::Edit WriteKey(Document& doc, const std::string& s, const std::string& k, const std::string& value)
+{
+    Line line;
+    line.kind = Line::Key;
+    line.name = k;
+    line.value = Trim(value);
+    line.raw = k + "=" + value;
+    const int header = doc.FindSection(s);
+    if (header < 0) {
+        if (!doc.lines.empty() && !Trim(doc.lines.back().raw).empty())
+            doc.lines.push_back(Line{});
+        Line head;
+        head.kind = Line::Section;
+        head.name = s;
+        head.raw = "[" + s + "]";
+        doc.lines.push_back(std::move(head));
+        doc.lines.push_back(std::move(line));
+        return AtomicFile::Edit::Write;
+    }
+    const int existing = doc.FindKey(static_cast<size_t>(header), k);
+    if (existing >= 0) {
+        Line& old = doc.lines[static_cast<size_t>(existing)];
+        if (old.raw == line.raw)
+            return AtomicFile::Edit::Keep;
+        old = std::move(line);
+        return AtomicFile::Edit::Write;
+    }
+    // A new key goes after the last line of the section that is not blank.
+    const size_t end = doc.SectionEnd(static_cast<size_t>(header));
+    size_t at = static_cast<size_t>(header) + 1;
+    for (size_t i = at; i < end; ++i)
+        if (!Trim(doc.lines[i].raw).empty())
+            at = i + 1;
+    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    return AtomicFile::Edit::Write;
+}
+
+AtomicFile::Edit RemoveKey(Document& doc, const std::string& s, const std::string& k)
+{
+    const int header = doc.FindSection(s);
+    if (header < 0)
+        return AtomicFile::Edit::Keep;
+    const int line = doc.FindKey(static_cast<size_t>(header), k);
+    if (line < 0)
+        return AtomicFile::Edit::Keep;
+    doc.lines.erase(doc.lines.begin() + line);
+    return AtomicFile::Edit::Write;
+}
+
+AtomicFile::Edit RemoveSection(Document& doc, const std::string& s)
+{
+    const int header = doc.FindSection(s);
+    if (header < 0)
+        return AtomicFile::Edit::Keep;
+    const size_t end = doc.SectionEnd(static_cast<size_t>(header));
+    doc.lines.erase(doc.lines.begin() + header, doc.lines.begin() + static_cast<std::ptrdiff_t>(end));
+    return AtomicFile::Edit::Write;
+}
+
+// One change, already checked with IniFile::Storable.
+AtomicFile::Edit ApplyChange(Document& doc, const IniChange& change)
+{
+    switch (change.kind) {
+    case IniChange::Kind::Write: return WriteKey(doc, Trim(change.section), Trim(change.key), change.value);
+    case IniChange::Kind::DeleteKey: return RemoveKey(doc, Trim(change.section), Trim(change.key));
+    case IniChange::Kind::DeleteSection: return RemoveSection(doc, Trim(change.section));
+    }
+    return AtomicFile::Edit::Keep;
+}
+
 }  // namespace
+
+IniChange IniChange::Write(std::string section, std::string key, std::string value)
+{
+    return IniChange{Kind::Write, std::move(section), std::move(key), std::move(value)};
+}
+
+IniChange IniChange::DeleteKey(std::string section, std::string key)
+{
+    return IniChange{Kind::DeleteKey, std::move(section), std::move(key), {}};
+}
+
+IniChange IniChange::DeleteSection(std::string section)
+{
+    return IniChange{Kind::DeleteSection, std::move(section), {}, {}};
+}
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
@@ -174,75 +259,40 @@ bool IniFile::ReadString(const std::string& section, const std::string& key, std
 
 bool IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    const std::string s = Trim(section);
-    const std::string k = Trim(key);
-    if (s.empty() || k.empty() || HasLineBreak(s) || HasLineBreak(k) || HasLineBreak(value) ||
-        s.find(']') != std::string::npos || k.find('=') != std::string::npos || k[0] == '[' ||
-        k[0] == ';' || k[0] == '#')
-        return false;
-    return Change(path_, [&](Document& doc) {
-        Line line;
-        line.kind = Line::Key;
-        line.name = k;
-        line.value = Trim(value);
-        line.raw = k + "=" + value;
-        const int header = doc.FindSection(s);
-        if (header < 0) {
-            if (!doc.lines.empty() && !Trim(doc.lines.back().raw).empty())
-                doc.lines.push_back(Line{});
-            Line head;
-            head.kind = Line::Section;
-            head.name = s;
-            head.raw = "[" + s + "]";
-            doc.lines.push_back(std::move(head));
-            doc.lines.push_back(std::move(line));
-            return AtomicFile::Edit::Write;
-        }
-        const int existing = doc.FindKey(static_cast<size_t>(header), k);
-        if (existing >= 0) {
-            Line& old = doc.lines[static_cast<size_t>(existing)];
-            if (old.raw == line.raw)
-                return AtomicFile::Edit::Keep;
-            old = std::move(line);
-            return AtomicFile::Edit::Write;
-        }
-        // A new key goes after the last line of the section that is not blank.
-        const size_t end = doc.SectionEnd(static_cast<size_t>(header));
-        size_t at = static_cast<size_t>(header) + 1;
-        for (size_t i = at; i < end; ++i)
-            if (!Trim(doc.lines[i].raw).empty())
-                at = i + 1;
-        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
-        return AtomicFile::Edit::Write;
-    });
+    return WriteMany({IniChange::Write(section, key, value)});
 }
 
 bool IniFile::DeleteKey(const std::string& section, const std::string& key)
 {
-    const std::string s = Trim(section);
-    const std::string k = Trim(key);
-    return Change(path_, [&](Document& doc) {
-        const int header = doc.FindSection(s);
-        if (header < 0)
-            return AtomicFile::Edit::Keep;
-        const int line = doc.FindKey(static_cast<size_t>(header), k);
-        if (line < 0)
-            return AtomicFile::Edit::Keep;
-        doc.lines.erase(doc.lines.begin() + line);
-        return AtomicFile::Edit::Write;
-    });
+    return WriteMany({IniChange::DeleteKey(section, key)});
 }
 
 bool IniFile::DeleteSection(const std::string& section)
 {
-    const std::string s = Trim(section);
+    return WriteMany({IniChange::DeleteSection(section)});
+}
+
+bool IniFile::Storable(const IniChange& change)
+{
+    if (change.kind != IniChange::Kind::Write)
+        return true;  // a name that cannot be stored just matches nothing
+    const std::string s = Trim(change.section);
+    const std::string k = Trim(change.key);
+    return !s.empty() && !k.empty() && !HasLineBreak(s) && !HasLineBreak(k) && !HasLineBreak(change.value) &&
+           s.find(']') == std::string::npos && k.find('=') == std::string::npos && k[0] != '[' && k[0] != ';' &&
+           k[0] != '#';
+}
+
+bool IniFile::WriteMany(const std::vector<IniChange>& changes)
+{
+    for (const IniChange& change : changes)
+        if (!Storable(change))
+            return false;
     return Change(path_, [&](Document& doc) {
-        const int header = doc.FindSection(s);
-        if (header < 0)
-            return AtomicFile::Edit::Keep;
-        const size_t end = doc.SectionEnd(static_cast<size_t>(header));
-        doc.lines.erase(doc.lines.begin() + header, doc.lines.begin() + static_cast<std::ptrdiff_t>(end));
-        return AtomicFile::Edit::Write;
+        bool changed = false;
+        for (const IniChange& change : changes)
+            changed = ApplyChange(doc, change) == AtomicFile::Edit::Write || changed;
+        return changed ? AtomicFile::Edit::Write : AtomicFile::Edit::Keep;
     });
 }
 

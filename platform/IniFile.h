@@ -5,6 +5,20 @@
 
 namespace platform {
 
+// One change of an IniFile::WriteMany batch.
+struct IniChange {
+    enum class Kind { Write, DeleteKey, DeleteSection };
+
+    Kind kind = Kind::Write;
+    std::string section;
+    std::string key;    // Write and DeleteKey
+    std::string value;  // Write
+
+    static IniChange Write(std::string section, std::string key, std::string value);
+    static IniChange DeleteKey(std::string section, std::string key);
+    static IniChange DeleteSection(std::string section);
+};
+
 // A settings file in the Windows initialisation-file layout, read and written
 // with the rules of the private-profile functions:
 //
@@ -45,6 +59,17 @@ public:
     // Removes a key or a whole section; missing ones are not an error.
     bool DeleteKey(const std::string& section, const std::string& key);
     bool DeleteSection(const std::string& section);
+
+    // Applies the changes in order, in one locked read-modify-write of the
+    // file: the result is what the same calls one by one would leave, but the
+    // file is rewritten at most once. When any change would be refused (see
+    // Storable) nothing is changed and the result is false. An empty list
+    // changes nothing and is true.
+    bool WriteMany(const std::vector<IniChange>& changes);
+
+    // True when WriteString / WriteMany would accept the change (names and
+    // value that fit the layout); says nothing about the file.
+    static bool Storable(const IniChange& change);
 
     // Names in file order (first spelling of each).
     std::vector<std::string> Sections() const;

@@ -480,7 +480,145 @@ bool Change(const std::string& path, const std::function<AtomicFile::Edit(Docume
         true);
 }
 
+// Document-level forms of the changes; keys are already normal.
+AtomicFile::Edit CreateKeyIn(Document& doc, const std::string& k)
+{
+    if (doc.KeyExists(k))
+        return AtomicFile::Edit::Keep;
+    doc.AppendSection(k);
+    return AtomicFile::Edit::Write;
+}
+
+AtomicFile::Edit DeleteKeyIn(Document& doc, const std::string& k)
+{
+    // A removed section takes every line up to the next section header.
+    std::vector<Entry> kept;
+    bool dropping = false, changed = false;
+    for (Entry& e : doc.entries) {
+        if (e.kind == Entry::Section)
+            dropping = IsAtOrBelow(e.key, k);
+        if (dropping)
+            changed = true;
+        else
+            kept.push_back(std::move(e));
+    }
+    doc.entries = std::move(kept);
+    return changed ? AtomicFile::Edit::Write : AtomicFile::Edit::Keep;
+}
+
+AtomicFile::Edit SetValueIn(Document& doc, const std::string& k, const std::string& name, const RegValue& value)
+{
+    Entry entry;
+    entry.kind = Entry::Value;
+    entry.key = k;
+    entry.name = name;
+    entry.value = value;
+    entry.raw = FormatValue(name, value);
+    // Replace the line that is read now; drop earlier duplicates.
+    int last = -1;
+    for (size_t i = 0; i < doc.entries.size(); ++i) {
+        const Entry& e = doc.entries[i];
+        if (e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name))
+            last = static_cast<int>(i);
+    }
+    if (last >= 0) {
+        entry.key = doc.entries[static_cast<size_t>(last)].key;
+        doc.entries[static_cast<size_t>(last)] = std::move(entry);
+        for (size_t i = static_cast<size_t>(last); i-- > 0;) {
+            const Entry& e = doc.entries[i];
+            if (e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name))
+                doc.entries.erase(doc.entries.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        return AtomicFile::Edit::Write;
+    }
+    int section = doc.LastSectionOf(k);
+    if (section < 0) {
+        doc.AppendSection(k);
+        section = static_cast<int>(doc.entries.size()) - 1;
+    }
+    doc.InsertIntoSection(section, std::move(entry));
+    return AtomicFile::Edit::Write;
+}
+
+AtomicFile::Edit DeleteValueIn(Document& doc, const std::string& k, const std::string& name)
+{
+    const size_t before = doc.entries.size();
+    std::erase_if(doc.entries, [&](const Entry& e) {
+        return e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name);
+    });
+    return doc.entries.size() == before ? AtomicFile::Edit::Keep : AtomicFile::Edit::Write;
+}
+
+// One change whose key is already normal.
+AtomicFile::Edit ApplyChange(Document& doc, const RegChange& change)
+{
+    switch (change.kind) {
+    case RegChange::Kind::CreateKey: return CreateKeyIn(doc, change.key);
+    case RegChange::Kind::DeleteKey: return DeleteKeyIn(doc, change.key);
+    case RegChange::Kind::SetValue: return SetValueIn(doc, change.key, change.name, change.value);
+    case RegChange::Kind::DeleteValue: return DeleteValueIn(doc, change.key, change.name);
+    }
+    return AtomicFile::Edit::Keep;
+}
+
+// All changes in order; Write when any of them altered the document.
+AtomicFile::Edit ApplyAll(Document& doc, const std::vector<RegChange>& changes)
+{
+    bool changed = false;
+    for (const RegChange& change : changes)
+        changed = ApplyChange(doc, change) == AtomicFile::Edit::Write || changed;
+    return changed ? AtomicFile::Edit::Write : AtomicFile::Edit::Keep;
+}
+
+RegValue DwordValue(uint32_t value)
+{
+    RegValue v;
+    v.type = REG_DWORD;
+    for (int i = 0; i < 4; ++i)
+        v.data.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    return v;
+}
+
+RegValue StringValue(const std::string& value)
+{
+    RegValue v;
+    v.type = REG_SZ;
+    v.data.assign(value.begin(), value.end());
+    v.data.push_back(0);
+    return v;
+}
+
 }  // namespace
+
+RegChange RegChange::CreateKey(std::string key)
+{
+    return RegChange{Kind::CreateKey, std::move(key), {}, {}};
+}
+
+RegChange RegChange::DeleteKey(std::string key)
+{
+    return RegChange{Kind::DeleteKey, std::move(key), {}, {}};
+}
+
+RegChange RegChange::SetValue(std::string key, std::string name, RegValue value)
+{
+    return RegChange{Kind::SetValue, std::move(key), std::move(name), std::move(value)};
+}
+
+RegChange RegChange::SetDword(std::string key, std::string name, uint32_t value)
+{
+    return SetValue(std::move(key), std::move(name), DwordValue(value));
+}
+
+RegChange RegChange::SetString(std::string key, std::string name, const std::string& value)
+{
+    return SetValue(std::move(key), std::move(name), StringValue(value));
+}
+
+RegChange RegChange::DeleteValue(std::string key, std::string name)
+{
+    return RegChange{Kind::DeleteValue, std::move(key), std::move(name), {}};
+}
 
 Registry::Registry(std::string path) : path_(path.empty() ? DefaultPath() : std::move(path)) {}
 
@@ -510,12 +648,7 @@ bool Registry::CreateKey(const std::string& key)
         return false;
     if (now.KeyExists(k))
         return true;  // nothing to change: no lock, no rewrite
-    return Change(path_, [&](Document& doc) {
-        if (doc.KeyExists(k))
-            return AtomicFile::Edit::Keep;
-        doc.AppendSection(k);
-        return AtomicFile::Edit::Write;
-    });
+    return Change(path_, [&](Document& doc) { return CreateKeyIn(doc, k); });
 }
 
 bool Registry::KeyExists(const std::string& key) const
@@ -535,21 +668,7 @@ bool Registry::DeleteKey(const std::string& key)
         return false;
     if (!now.KeyExists(k))
         return true;  // nothing to remove: no lock, no rewrite
-    return Change(path_, [&](Document& doc) {
-        // A removed section takes every line up to the next section header.
-        std::vector<Entry> kept;
-        bool dropping = false, changed = false;
-        for (Entry& e : doc.entries) {
-            if (e.kind == Entry::Section)
-                dropping = IsAtOrBelow(e.key, k);
-            if (dropping)
-                changed = true;
-            else
-                kept.push_back(std::move(e));
-        }
-        doc.entries = std::move(kept);
-        return changed ? AtomicFile::Edit::Write : AtomicFile::Edit::Keep;
-    });
+    return Change(path_, [&](Document& doc) { return DeleteKeyIn(doc, k); });
 }
 
 bool Registry::SetValue(const std::string& key, const std::string& name, const RegValue& value)
@@ -557,56 +676,33 @@ bool Registry::SetValue(const std::string& key, const std::string& name, const R
     const std::string k = NormalKey(key);
     if (k.empty() || !ValidName(name))
         return false;
-    return Change(path_, [&](Document& doc) {
-        Entry entry;
-        entry.kind = Entry::Value;
-        entry.key = k;
-        entry.name = name;
-        entry.value = value;
-        entry.raw = FormatValue(name, value);
-        // Replace the line that is read now; drop earlier duplicates.
-        int last = -1;
-        for (size_t i = 0; i < doc.entries.size(); ++i) {
-            const Entry& e = doc.entries[i];
-            if (e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name))
-                last = static_cast<int>(i);
-        }
-        if (last >= 0) {
-            entry.key = doc.entries[static_cast<size_t>(last)].key;
-            doc.entries[static_cast<size_t>(last)] = std::move(entry);
-            for (size_t i = static_cast<size_t>(last); i-- > 0;) {
-                const Entry& e = doc.entries[i];
-                if (e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name))
-                    doc.entries.erase(doc.entries.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-            return AtomicFile::Edit::Write;
-        }
-        int section = doc.LastSectionOf(k);
-        if (section < 0) {
-            doc.AppendSection(k);
-            section = static_cast<int>(doc.entries.size()) - 1;
-        }
-        doc.InsertIntoSection(section, std::move(entry));
-        return AtomicFile::Edit::Write;
-    });
+    return Change(path_, [&](Document& doc) { return SetValueIn(doc, k, name, value); });
 }
 
 bool Registry::SetDword(const std::string& key, const std::string& name, uint32_t value)
 {
-    RegValue v;
-    v.type = REG_DWORD;
-    for (int i = 0; i < 4; ++i)
-        v.data.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    return SetValue(key, name, v);
+    return SetValue(key, name, DwordValue(value));
 }
 
 bool Registry::SetString(const std::string& key, const std::string& name, const std::string& value)
 {
-    RegValue v;
-    v.type = REG_SZ;
-    v.data.assign(value.begin(), value.end());
-    v.data.push_back(0);
-    return SetValue(key, name, v);
+    return SetValue(key, name, StringValue(value));
+}
+
+bool Registry::Apply(const std::vector<RegChange>& changes)
+{
+    std::vector<RegChange> normal = changes;
+    for (RegChange& change : normal) {
+        change.key = NormalKey(change.key);
+        if (change.key.empty() || (change.kind == RegChange::Kind::SetValue && !ValidName(change.name)))
+            return false;
+    }
+    Document now;
+    if (!Load(path_, now))
+        return false;
+    if (ApplyAll(now, normal) == AtomicFile::Edit::Keep)
+        return true;  // nothing to change: no lock, no rewrite
+    return Change(path_, [&](Document& doc) { return ApplyAll(doc, normal); });
 }
 
 std::optional<RegValue> Registry::GetValue(const std::string& key, const std::string& name) const
@@ -653,13 +749,7 @@ bool Registry::DeleteValue(const std::string& key, const std::string& name)
         return false;
     if (now.Find(k, name) == nullptr)
         return true;  // nothing to remove: no lock, no rewrite
-    return Change(path_, [&](Document& doc) {
-        const size_t before = doc.entries.size();
-        std::erase_if(doc.entries, [&](const Entry& e) {
-            return e.kind == Entry::Value && EqualsNoCase(e.key, k) && EqualsNoCase(e.name, name);
-        });
-        return doc.entries.size() == before ? AtomicFile::Edit::Keep : AtomicFile::Edit::Write;
-    });
+    return Change(path_, [&](Document& doc) { return DeleteValueIn(doc, k, name); });
 }
 
 std::vector<std::string> Registry::ValueNames(const std::string& key) const

@@ -20,6 +20,23 @@ struct RegValue {
     std::vector<uint8_t> data;  // raw bytes as stored; REG_DWORD is 4 bytes little-endian
 };
 
+// One change of a Registry::Apply batch.
+struct RegChange {
+    enum class Kind { CreateKey, DeleteKey, SetValue, DeleteValue };
+
+    Kind kind = Kind::SetValue;
+    std::string key;
+    std::string name;  // SetValue and DeleteValue
+    RegValue value;    // SetValue
+
+    static RegChange CreateKey(std::string key);
+    static RegChange DeleteKey(std::string key);
+    static RegChange SetValue(std::string key, std::string name, RegValue value);
+    static RegChange SetDword(std::string key, std::string name, uint32_t value);
+    static RegChange SetString(std::string key, std::string name, const std::string& value);
+    static RegChange DeleteValue(std::string key, std::string name);
+};
+
 // The machine-wide registry as one text file in the REGEDIT4 layout:
 //
 //   REGEDIT4
@@ -66,6 +83,13 @@ public:
     // Removes one value. A missing key or value is not an error (returns true)
     // unless the file cannot be read or written.
     bool DeleteValue(const std::string& key, const std::string& name);
+
+    // Applies the changes in order under one lock with at most one rewrite
+    // of the file; the file ends as the same calls one by one would leave it.
+    // When any change would be refused (a key path or value name that cannot
+    // be stored) nothing is changed and the result is false. When no change
+    // would alter anything, the file is neither locked nor rewritten.
+    bool Apply(const std::vector<RegChange>& changes);
 
     // Names of the values and of the direct subkeys of a key, in file order.
     std::vector<std::string> ValueNames(const std::string& key) const;

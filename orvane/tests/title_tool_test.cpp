@@ -11,6 +11,7 @@
 #include "orvane/ui/TfrmOWM.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
+#include "platform/tests/ReplaceCounter.h"
 
 using namespace orvane_test;
 using orvane::CPNReg;
@@ -136,6 +137,84 @@ TEST_F(TitleToolTest, Item1RestoresTheAlbumListAndSavesItAfterTheOrganiserEnds)
     EXPECT_EQ(AlbumKeys(), (std::vector<int>{0, 3, 7}));
     ASSERT_TRUE(WaitForStarts(2));
     ASSERT_TRUE(StopLastAndWaitForEnd());
+}
+
+TEST_F(TitleToolTest, AHundredAlbumsAreRestoredAndSavedWithAFewRewritesOfEachFile)
+{
+    // The user's list: 100 albums, numbered backwards, some texts empty.
+    std::vector<orvane::tagXX> list;
+    std::string ini = "; mine\n[Exefile]\nPrgName2=x.exe\n\n[Gallo]\nAlbum=100\n";
+    for (int i = 0; i < 100; ++i) {
+        orvane::tagXX a;
+        a.albumNumber = static_cast<uint8_t>(99 - i);
+        a.coverDir = i % 7 == 0 ? "" : "Folder " + std::to_string(i);
+        a.coverFileName = "IMG" + std::to_string(1000 + i) + ".JPG";
+        a.coverTitle = i % 5 == 0 ? "" : "Album \"" + std::to_string(i) + "\"";
+        const std::string n = std::to_string(i);
+        ini += "Number" + n + "=" + std::to_string(a.albumNumber) + "\nDir" + n + "=" + a.coverDir + "\nFileName" + n +
+               "=" + a.coverFileName + "\nTitle" + n + "=" + a.coverTitle + "\n";
+        list.push_back(a);
+    }
+    Ini(ini);
+    PutAlbum(0, "Title", "default", "TitleScreen");
+    PutAlbum(42, "old", "old", "old");
+
+    // What the same writes one at a time leave, in files of their own.
+    const std::string oneReg = (dir_ / "one.reg").string();
+    fs::copy_file(Reg(), oneReg);
+    {
+        platform::Registry reg(oneReg);
+        for (int n = 0; n < 100; ++n)
+            ASSERT_TRUE(reg.DeleteKey(CPNReg::KeyOf(n)));
+        for (const orvane::tagXX& a : list) {
+            const auto text = [](const std::string& t) { return platform::RegValue{platform::REG_SZ, {t.begin(), t.end()}}; };
+            ASSERT_TRUE(reg.SetValue(CPNReg::KeyOf(a.albumNumber), "Cover Dir", text(a.coverDir)));
+            ASSERT_TRUE(reg.SetValue(CPNReg::KeyOf(a.albumNumber), "Cover File Name", text(a.coverFileName)));
+            ASSERT_TRUE(reg.SetValue(CPNReg::KeyOf(a.albumNumber), "Cover Title", text(a.coverTitle)));
+        }
+    }
+
+    TfrmMain& frm = Make();
+    {
+        platform_test::ReplaceCounter rewrites(dir_.string(), "machine.reg");
+        ASSERT_TRUE(rewrites.ok());
+        frm.LaunchItem(1);
+        ASSERT_EQ(frm.runningItem(), 1);
+        const int count = rewrites.Count();
+        EXPECT_GE(count, 1);
+        EXPECT_LE(count, 3) << "rewrites of the registry";
+    }
+    EXPECT_EQ(Read(Reg()), Read(oneReg));
+    ASSERT_EQ(AlbumKeys().size(), 100u);
+    ASSERT_TRUE(WaitForStarts(1));
+
+    // The organiser gives album 10 a new title; the list comes back in number order.
+    PutAlbum(10, "Folder 89", "IMG1089.JPG", "Renamed");
+    const std::string oneIni = (dir_ / "one.ini").string();
+    fs::copy_file(dir_ / "orh10.ini", oneIni);
+    {
+        talvix::CProfile single = talvix::CProfile::AtPath(oneIni, dir_.string());
+        ASSERT_TRUE(single.WriteInt("Gallo", "Album", 100));
+        for (int i = 0; i < 100; ++i) {
+            const orvane::tagXX& a = list[size_t(99 - i)];
+            const std::string n = std::to_string(i);
+            ASSERT_TRUE(single.WriteInt("Gallo", "Number" + n, i));
+            ASSERT_TRUE(single.WriteString("Gallo", "Dir" + n, a.coverDir));
+            ASSERT_TRUE(single.WriteString("Gallo", "FileName" + n, a.coverFileName));
+            ASSERT_TRUE(single.WriteString("Gallo", "Title" + n, i == 10 ? "Renamed" : a.coverTitle));
+        }
+    }
+    {
+        platform_test::ReplaceCounter rewrites(dir_.string(), "orh10.ini");
+        ASSERT_TRUE(rewrites.ok());
+        ASSERT_TRUE(StopLastAndWaitForEnd());
+        const int count = rewrites.Count();
+        EXPECT_GE(count, 1);
+        EXPECT_LE(count, 2) << "rewrites of the settings";
+    }
+    EXPECT_EQ(Read(dir_ / "orh10.ini"), Read(oneIni));
+    EXPECT_EQ(IniValue("Gallo", "Title10"), "Renamed");
+    EXPECT_EQ(IniValue("Gallo", "Number99"), "99");
 }
 
 TEST_F(TitleToolTest, EmptyAlbumTextsReadBackFromTheUsersFileAndFromTheShippedOne)

@@ -73,20 +73,27 @@ int CPNReg::ReadAlbumKeys()
 
 bool CPNReg::DeleteAlbumKeys()
 {
-    bool ok = true;
-    for (int n = 0; n < kMaxAlbums; ++n) {
-        if (!registry_.DeleteKey(KeyOf(n)))
-            ok = false;
-    }
-    return ok;
+    // One rewrite of the store for all of them (none when no key exists).
+    std::vector<platform::RegChange> changes;
+    for (int n = 0; n < kMaxAlbums; ++n)
+        changes.push_back(platform::RegChange::DeleteKey(KeyOf(n)));
+    return registry_.Apply(changes);
+}
+
+void CPNReg::AddValues(std::vector<platform::RegChange>& changes, int number, const std::string& dir,
+                       const std::string& file, const std::string& title)
+{
+    const std::string key = KeyOf(number);
+    changes.push_back(platform::RegChange::SetValue(key, kCoverDir, StringWithoutZero(dir)));
+    changes.push_back(platform::RegChange::SetValue(key, kCoverFileName, StringWithoutZero(file)));
+    changes.push_back(platform::RegChange::SetValue(key, kCoverTitle, StringWithoutZero(title)));
 }
 
 bool CPNReg::WriteValues(int number, const std::string& dir, const std::string& file, const std::string& title)
 {
-    const std::string key = KeyOf(number);
-    return registry_.SetValue(key, kCoverDir, StringWithoutZero(dir)) &&
-           registry_.SetValue(key, kCoverFileName, StringWithoutZero(file)) &&
-           registry_.SetValue(key, kCoverTitle, StringWithoutZero(title));
+    std::vector<platform::RegChange> changes;
+    AddValues(changes, number, dir, file, title);
+    return registry_.Apply(changes);
 }
 
 bool CPNReg::WriteAlbumKey(int i)
@@ -100,11 +107,12 @@ bool CPNReg::WriteAlbumKey(int i)
 bool CPNReg::WriteAlbumKeys()
 {
     DeleteAlbumKeys();
-    for (int i = 0; i < albumCount(); ++i) {
-        if (!WriteAlbumKey(i))
-            return false;
-    }
-    return true;
+    // The whole list goes in with one rewrite of the store; it is stored
+    // completely or not at all.
+    std::vector<platform::RegChange> changes;
+    for (const tagXX& a : albums_)
+        AddValues(changes, a.albumNumber, a.coverDir, a.coverFileName, a.coverTitle);
+    return registry_.Apply(changes);
 }
 
 bool CPNReg::WriteTitleAlbum()

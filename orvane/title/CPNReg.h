@@ -41,11 +41,13 @@ public:
     bool ReadAlbumKey(int n);
     // Rebuilds the list from the keys Album0..Album99; returns its length.
     int ReadAlbumKeys();
-    // Deletes the keys Album0..Album99 (absent keys are no error).
+    // Deletes the keys Album0..Album99 (absent keys are no error), with at
+    // most one rewrite of the store.
     bool DeleteAlbumKeys();
     // Writes list entry i to the key of its album number.
     bool WriteAlbumKey(int i);
-    // Deletes all album keys, then writes the list, stopping at the first failure.
+    // Deletes all album keys, then writes the whole list with one rewrite of
+    // the store; on a failure no album of the list is written.
     bool WriteAlbumKeys();
     // Writes album 0 as the title album ("Title", "default", "TitleScreen").
     bool WriteTitleAlbum();
@@ -53,6 +55,8 @@ public:
     static std::string KeyOf(int n) { return kAlbumKey + std::to_string(n); }
 
 private:
+    static void AddValues(std::vector<platform::RegChange>& changes, int number, const std::string& dir,
+                          const std::string& file, const std::string& title);
     bool WriteValues(int number, const std::string& dir, const std::string& file, const std::string& title);
     bool ReadValue(const std::string& key, const char* name, std::string& out) const;
 

@@ -505,15 +505,25 @@ std::string TfrmMain::SettingsReadPath() const
 
 void TfrmMain::SaveAlbumsToIni()
 {
-    profile_.WriteInt(kAlbumSection, "Album", pnReg_->albumCount());
+    // The whole list in one rewrite of the settings file. A text the file
+    // cannot hold (a line break) is left out alone, as a refused single
+    // write would be; everything else is still written.
+    std::vector<platform::IniChange> changes;
+    const auto add = [&changes](const std::string& key, const std::string& value) {
+        platform::IniChange change = platform::IniChange::Write(kAlbumSection, key, value);
+        if (platform::IniFile::Storable(change))
+            changes.push_back(std::move(change));
+    };
+    add("Album", std::to_string(pnReg_->albumCount()));
     for (int i = 0; i < pnReg_->albumCount(); ++i) {
         const tagXX& a = pnReg_->albums()[size_t(i)];
         const std::string index = std::to_string(i);
-        profile_.WriteInt(kAlbumSection, "Number" + index, a.albumNumber);
-        profile_.WriteString(kAlbumSection, "Dir" + index, a.coverDir);
-        profile_.WriteString(kAlbumSection, "FileName" + index, a.coverFileName);
-        profile_.WriteString(kAlbumSection, "Title" + index, a.coverTitle);
+        add("Number" + index, std::to_string(a.albumNumber));
+        add("Dir" + index, a.coverDir);
+        add("FileName" + index, a.coverFileName);
+        add("Title" + index, a.coverTitle);
     }
+    profile_.WriteMany(changes);
 }
 
 void TfrmMain::TitleCreation()

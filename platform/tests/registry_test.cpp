@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "platform/tests/ReplaceCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -335,4 +337,157 @@ TEST_F(RegistryTest, SymbolicLinkToTheStoreIsKept)
     ASSERT_TRUE(reg.SetDword(kInit, "COM", 3));
     EXPECT_TRUE(fs::is_symlink(path_));
     EXPECT_EQ(Registry(real).GetDword(kInit, "COM"), 3u);
+}
+
+namespace {
+
+std::string TextOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The same change through the single calls.
+bool ApplyAlone(Registry& reg, const RegChange& c)
+{
+    switch (c.kind) {
+    case RegChange::Kind::CreateKey: return reg.CreateKey(c.key);
+    case RegChange::Kind::DeleteKey: return reg.DeleteKey(c.key);
+    case RegChange::Kind::SetValue: return reg.SetValue(c.key, c.name, c.value);
+    case RegChange::Kind::DeleteValue: return reg.DeleteValue(c.key, c.name);
+    }
+    return false;
+}
+
+struct RegBatchCase {
+    const char* what;
+    const char* start;  // nullptr: no file yet
+    std::vector<RegChange> changes;
+};
+
+const std::string kPorts = "HKEY_LOCAL_MACHINE\\Software\\Marlo\\SELK\\Ports";
+const std::string kAlbum = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendra\\Pictaro\\Album";
+
+}  // namespace
+
+TEST_F(RegistryTest, ApplyLeavesWhatTheSingleCallsLeaveInOneRewrite)
+{
+    using C = RegChange;
+    const std::vector<RegBatchCase> cases = {
+        {"no file yet", nullptr,
+         {C::SetDword(kInit, "COM", 1), C::SetString(kPorts, "COM1", "/dev/ttyS0"), C::CreateKey(kAlbum + "\\Album0"),
+          C::SetValue(kAlbum + "\\Album1", "Cover Title", RegValue{REG_SZ, {'a', 'b'}})}},
+        {"hand-written file, CR LF, other cases",
+         "REGEDIT4\r\n\r\n; kept\r\n[hkey_local_machine\\software\\marlo\\selk\\init]\r\n\"COM\"=dword:00000002\r\n"
+         "\"Old\"=\"x\"\r\nnot understood\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendra\\Pictaro\\Album\\Album3]\r\n"
+         "\"Cover Dir\"=\"d\"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendra\\Pictaro\\Album\\Album3\\Sub]\r\n\"v\"=dword:1\r\n",
+         {C::SetDword(kInit, "com", 3), C::DeleteValue(kInit, "OLD"), C::DeleteKey(kAlbum + "\\ALBUM3"),
+          C::SetValue(kAlbum + "\\Album3", "Blob", RegValue{REG_BINARY, Pattern(90, 3)}),
+          C::SetString(kInit, "Name", "a \"quoted\" \\ text")}},
+        {"duplicates, then a value removed and set again",
+         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=dword:1\n\"v\"=dword:2\n\"w\"=\"1\"\n",
+         {C::SetDword("HKEY_LOCAL_MACHINE\\a\\", "V", 5), C::DeleteValue("HKEY_LOCAL_MACHINE\\A", "w"),
+          C::SetString("HKEY_LOCAL_MACHINE\\A", "w", "2"), C::DeleteKey("HKEY_LOCAL_MACHINE\\A\\None")}},
+        {"nothing to change", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=dword:00000001\n",
+         {C::CreateKey("HKEY_LOCAL_MACHINE\\A"), C::DeleteKey("HKEY_LOCAL_MACHINE\\B"),
+          C::DeleteValue("HKEY_LOCAL_MACHINE\\A", "missing")}},
+    };
+    const std::string one = dir_ + "/one.reg";
+    const std::string many = dir_ + "/many.reg";
+    for (const RegBatchCase& c : cases) {
+        for (const std::string& f : {one, many, one + ".lock", many + ".lock"})
+            fs::remove(f);
+        if (c.start != nullptr) {
+            std::ofstream(one, std::ios::binary) << c.start;
+            std::ofstream(many, std::ios::binary) << c.start;
+        }
+        Registry single(one);
+        for (const RegChange& change : c.changes)
+            ASSERT_TRUE(ApplyAlone(single, change)) << c.what;
+        const bool changed = c.start == nullptr || TextOf(one) != c.start;
+
+        platform_test::ReplaceCounter rewrites(dir_, "many.reg");
+        ASSERT_TRUE(rewrites.ok());
+        ASSERT_TRUE(Registry(many).Apply(c.changes)) << c.what;
+        EXPECT_EQ(TextOf(many), TextOf(one)) << c.what;
+        EXPECT_EQ(rewrites.Count(), changed ? 1 : 0) << c.what;
+        // A batch that changes nothing does not even take the lock.
+        EXPECT_EQ(fs::exists(many + ".lock"), changed) << c.what;
+    }
+}
+
+TEST_F(RegistryTest, ARefusedChangeLeavesTheStoreAsItWas)
+{
+    const std::string start = "REGEDIT4\n\n[" + kInit + "]\n\"COM\"=dword:00000001\n";
+    const std::vector<RegChange> refused = {
+        RegChange::SetString("", "n", "v"),
+        RegChange::SetString("HKEY_LOCAL_MACHINE\\A\\\\B", "n", "v"),
+        RegChange::SetString(kInit, "two\nlines", "v"),
+        RegChange::SetDword(kInit, std::string("a\0b", 3), 1),
+        RegChange::DeleteKey("\\\\"),
+        RegChange::CreateKey("HKEY_LOCAL_MACHINE\\A\x01B"),
+        RegChange::DeleteValue("", "COM"),
+    };
+    for (size_t i = 0; i < refused.size(); ++i) {
+        WriteFile(start);
+        struct stat before {};
+        ASSERT_EQ(::stat(path_.c_str(), &before), 0);
+        EXPECT_FALSE(Registry(path_).Apply(
+            {RegChange::SetDword(kInit, "COM", 2), refused[i], RegChange::DeleteKey(kInit)}))
+            << "change " << i;
+        EXPECT_EQ(ReadFile(), start) << "change " << i;
+        struct stat after {};
+        ASSERT_EQ(::stat(path_.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "change " << i << ": the file was rewritten";
+    }
+    fs::remove(path_);
+    EXPECT_FALSE(Registry(path_).Apply({RegChange::SetDword(kInit, "COM", 2), refused[0]}));
+    EXPECT_FALSE(fs::exists(path_));
+}
+
+TEST_F(RegistryTest, TwoProcessesApplyingBatchesAtOnceLoseNothing)
+{
+    constexpr int kRounds = 15;
+    constexpr int kPerBatch = 4;
+    const std::string gone = "HKEY_LOCAL_MACHINE\\Gone";
+    ASSERT_TRUE(Registry(path_).SetDword(gone + "A", "x", 1));
+    ASSERT_TRUE(Registry(path_).SetDword(gone + "B", "x", 1));
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            Registry reg(path_);
+            const std::string tag(1, static_cast<char>('A' + c));
+            bool ok = true;
+            for (int round = 0; round < kRounds; ++round) {
+                std::vector<RegChange> batch;
+                for (int i = 0; i < kPerBatch; ++i) {
+                    const int n = round * kPerBatch + i;
+                    batch.push_back(RegChange::SetDword(kInit, tag + std::to_string(n), static_cast<uint32_t>(c * 1000 + n)));
+                    batch.push_back(RegChange::SetString(kAlbum + tag + std::to_string(round), "N" + std::to_string(i), tag));
+                }
+                batch.push_back(RegChange::DeleteKey(gone + tag));
+                ok = reg.Apply(batch) && ok;
+            }
+            _exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    Registry reg(path_);
+    for (int c = 0; c < 2; ++c) {
+        const std::string tag(1, static_cast<char>('A' + c));
+        for (int n = 0; n < kRounds * kPerBatch; ++n)
+            EXPECT_EQ(reg.GetDword(kInit, tag + std::to_string(n)), static_cast<uint32_t>(c * 1000 + n));
+        for (int round = 0; round < kRounds; ++round)
+            EXPECT_EQ(reg.ValueNames(kAlbum + tag + std::to_string(round)).size(), size_t(kPerBatch));
+        EXPECT_FALSE(reg.KeyExists(gone + tag));
+    }
+    EXPECT_EQ(reg.ValueNames(kInit).size(), 2u * kRounds * kPerBatch);
 }

@@ -77,26 +77,40 @@ bool CProfile::ReadInt(const std::string& section, const std::string& key, int& 
     return true;
 }
 
+bool CProfile::SeedFromShipped()
+{
+    if (shippedPath_.empty() || Exists(settingsPath_) || !Exists(shippedPath_))
+        return true;
+    std::string shipped;
+    if (platform::AtomicFile::Read(shippedPath_, shipped) != platform::AtomicFile::ReadResult::Ok)
+        return true;
+    return platform::AtomicFile::Update(
+        settingsPath_, {},
+        [&](std::string& current) {
+            if (!current.empty())
+                return platform::AtomicFile::Edit::Keep;  // someone else was first
+            current = shipped;
+            return platform::AtomicFile::Edit::Write;
+        },
+        true);
+}
+
 bool CProfile::WriteString(const std::string& section, const std::string& key, const std::string& text)
 {
     // The first change of a user's own file starts from the shipped copy.
-    if (!shippedPath_.empty() && !Exists(settingsPath_) && Exists(shippedPath_)) {
-        std::string shipped;
-        if (platform::AtomicFile::Read(shippedPath_, shipped) == platform::AtomicFile::ReadResult::Ok) {
-            const bool seeded = platform::AtomicFile::Update(
-                settingsPath_, {},
-                [&](std::string& current) {
-                    if (!current.empty())
-                        return platform::AtomicFile::Edit::Keep;  // someone else was first
-                    current = shipped;
-                    return platform::AtomicFile::Edit::Write;
-                },
-                true);
-            if (!seeded)
-                return false;
-        }
-    }
+    if (!SeedFromShipped())
+        return false;
     return platform::IniFile(settingsPath_).WriteString(section, key, text);
+}
+
+bool CProfile::WriteMany(const std::vector<platform::IniChange>& changes)
+{
+    for (const platform::IniChange& change : changes)
+        if (!platform::IniFile::Storable(change))
+            return false;
+    if (!SeedFromShipped())
+        return false;
+    return platform::IniFile(settingsPath_).WriteMany(changes);
 }
 
 bool CProfile::WriteInt(const std::string& section, const std::string& key, int value)

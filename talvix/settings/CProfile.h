@@ -1,5 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
+
+#include "platform/IniFile.h"
 
 namespace talvix {
 
@@ -39,12 +42,20 @@ public:
     bool WriteString(const std::string& section, const std::string& key, const std::string& text);
     bool WriteInt(const std::string& section, const std::string& key, int value);
 
+    // Several writes and deletions in one rewrite of the file, with the
+    // result the same calls one by one would leave. False, with the file as
+    // it was, when any change is refused or the file cannot be written.
+    bool WriteMany(const std::vector<platform::IniChange>& changes);
+
 private:
     CProfile(std::string settingsPath, std::string programFolder, std::string shippedPath);
 
     // The file to read from: the settings file, or the shipped copy while
     // the settings file does not exist yet.
     std::string ReadPath() const;
+    // Before the first change of a user's own file: starts it from the
+    // shipped copy. False when that copy exists but cannot be taken over.
+    bool SeedFromShipped();
 
     std::string settingsPath_;
     std::string programFolder_;

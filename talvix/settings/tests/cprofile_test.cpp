@@ -136,3 +136,43 @@ TEST_F(CProfileTest, ShippedCopyIsReadUntilTheFirstChange)
     EXPECT_TRUE(profile.ReadInt("INIT", "WRITE", write));
     EXPECT_EQ(write, 1);
 }
+
+TEST_F(CProfileTest, WriteManyStartsFromTheShippedCopyAndMatchesSingleWrites)
+{
+    using platform::IniChange;
+    const std::vector<IniChange> changes = {IniChange::Write("INIT", "ICON", "2"), IniChange::Write("Gallo", "Album", "0"),
+                                            IniChange::DeleteKey("init", "write"), IniChange::Write("Gallo", "Dir0", "")};
+    const std::string shipped = dir_ + "/program/tv10.ini";
+    fs::create_directories(dir_ + "/program");
+    WriteFile(shipped, "; shipped\n[INIT]\nWRITE=1\n");
+
+    CProfile single = CProfile::AtPath(dir_ + "/one/tv10.ini", dir_ + "/program", shipped);
+    ASSERT_TRUE(single.WriteString("INIT", "ICON", "2"));
+    ASSERT_TRUE(single.WriteString("Gallo", "Album", "0"));
+    ASSERT_TRUE(platform::IniFile(single.settingsPath()).DeleteKey("init", "write"));
+    ASSERT_TRUE(single.WriteString("Gallo", "Dir0", ""));
+
+    CProfile batch = CProfile::AtPath(dir_ + "/many/tv10.ini", dir_ + "/program", shipped);
+    ASSERT_TRUE(batch.WriteMany(changes));
+    EXPECT_EQ(ReadFile(batch.settingsPath()), ReadFile(single.settingsPath()));
+    EXPECT_EQ(ReadFile(batch.settingsPath()), "; shipped\n[INIT]\nICON=2\n\n[Gallo]\nAlbum=0\nDir0=\n");
+    EXPECT_EQ(ReadFile(shipped), "; shipped\n[INIT]\nWRITE=1\n");
+}
+
+TEST_F(CProfileTest, RefusedWriteManyTouchesNeitherFile)
+{
+    using platform::IniChange;
+    const std::string shipped = dir_ + "/program/tv10.ini";
+    fs::create_directories(dir_ + "/program");
+    WriteFile(shipped, "[INIT]\nWRITE=1\n");
+    const std::string own = dir_ + "/own/tv10.ini";
+    CProfile profile = CProfile::AtPath(own, dir_ + "/program", shipped);
+    EXPECT_FALSE(profile.WriteMany({IniChange::Write("INIT", "ICON", "2"), IniChange::Write("INIT", "A", "x\ny")}));
+    EXPECT_FALSE(fs::exists(own));
+    EXPECT_EQ(ReadFile(shipped), "[INIT]\nWRITE=1\n");
+
+    WriteFile(path_, "[INIT]\nWRITE=1\n");
+    CProfile plain = CProfile::AtPath(path_, dir_);
+    EXPECT_FALSE(plain.WriteMany({IniChange::Write("INIT", "WRITE", "2"), IniChange::Write("INIT", "=", "x")}));
+    EXPECT_EQ(ReadFile(path_), "[INIT]\nWRITE=1\n");
+}
