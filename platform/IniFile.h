@@ -63,8 +63,8 @@ public:
     // Applies the changes in order, in one locked read-modify-write of the
     // file: the result is what the same calls one by one would leave, but the
     // file is rewritten at most once. When any change would be refused (see
-    // Storable) nothing is changed and the result is false. An empty list
-    // changes nothing and is true.
+    // Storable) nothing is changed and the result is false; so it is when
+    // the file cannot be read or written.
     bool WriteMany(const std::vector<IniChange>& changes);
 
     // True when WriteString / WriteMany would accept the change (names and
