@@ -8,6 +8,7 @@
 #include "talvix/cardops/CardEditor.h"
 #include "talvix/cardops/CardLister.h"
 #include "talvix/cardops/CardNameCheck.h"
+#include "talvix/cardops/CardPath.h"
 #include "talvix/cardops/CardSession.h"
 #include "talvix/cardops/CardWriter.h"
 #include "talvix/filexfer/FileOpe.h"
@@ -1421,6 +1422,13 @@ void TfrmMain::ListEdited(QStandardItem* item, const QString& text)
         CreateFolder(name);
         return;
     }
+    // A name that is not one card path component ("A\B" on a damaged card)
+    // would make the rename reach another entry: such an entry keeps its name.
+    if (cardpath::IsUnsafeName(oldName)) {
+        QApplication::beep();
+        SetItemText(item, oldName);
+        return;
+    }
     FindData* entry = const_cast<FindData*>(EntryOf(item));
     if (!AskReadOnlyRename(entry)) {
         SetItemText(item, oldName);
@@ -1462,6 +1470,11 @@ void TfrmMain::TreeEdited(QTreeWidgetItem* node, const QString& text)
     if (tree_->currentItem() != node)
         tree_->setCurrentItem(node);
     if (!CheckCardName(name)) {
+        SetNodeText(node, oldName);
+        return;
+    }
+    if (cardpath::IsUnsafeName(oldName)) {
+        QApplication::beep();
         SetNodeText(node, oldName);
         return;
     }

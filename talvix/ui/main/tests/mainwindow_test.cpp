@@ -143,10 +143,10 @@ protected:
         unsetenv("MARLO_REGISTRY");
     }
 
-    void StartSim()
+    void StartSim(const std::string& moreDeviceOptions = "")
     {
         sim = std::make_unique<selksim::SelkSimProcess>(
-            std::vector<std::string>{"--device", "id=1,card=" + card.path()});
+            std::vector<std::string>{"--device", "id=1,card=" + card.path() + moreDeviceOptions});
         ASSERT_TRUE(sim->Start()) << sim->startError();
         const std::string reg = registry / "machine.reg";
         WriteFile(reg, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Marlo\\SELK\\Ports]\n\"COM1\"=\"" + sim->linkPath() +
@@ -457,6 +457,23 @@ TEST_F(MainWindowTest, RenameChecksNamesAndRenamesOnTheCard)
     win->tree()->setCurrentItem(Child(Child(win->rootNode(), "PHOTOS"), "INNER"));
     EXPECT_EQ(Names(), QStringList{"B.TXT"});
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowTest, AnEntryWhoseNameHoldsABackslashIsNeverRenamed)
+{
+    // A damaged card lists "DCIM\A.TXT" in its root beside the real folder DCIM
+    // holding A.TXT; renaming that entry would move the real file instead.
+    WriteFile(registry / "raw.txt", "\\\t4443494D5C412E545854\t0x20\t5\n");
+    StartSim(",raw=" + (registry / "raw.txt"));
+    Open("WRITE=1\n");
+    const int row = RowNamed("DCIM\\A.TXT");
+    ASSERT_GE(row, 0);
+    messages.clear();
+    win->ListEdited(win->listModel()->item(row, 0), "moved.txt");
+    EXPECT_GE(RowNamed("DCIM\\A.TXT"), 0);
+    EXPECT_LT(RowNamed("MOVED.TXT"), 0);
+    EXPECT_EQ(ReadFile(card / "DCIM/A.TXT"), "aaa");
+    EXPECT_FALSE(fs::exists(card / "MOVED.TXT"));
 }
 
 TEST_F(MainWindowTest, DeleteAndNewFolder)
