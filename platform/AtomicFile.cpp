@@ -76,31 +76,7 @@ std::string AtomicFile::FolderOf(const std::string& path)
 
 AtomicFile::ReadResult AtomicFile::Read(const std::string& path, std::string& text)
 {
-    text.clear();
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.ok())
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ReadResult::Failed;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            text.clear();
-            return ReadResult::Failed;
-        }
-        if (n == 0)
-            break;
-        if (text.size() + static_cast<size_t>(n) > kMaxBytes) {
-            text.clear();
-            return ReadResult::Failed;
-        }
-        text.append(buffer, static_cast<size_t>(n));
-    }
-    return ReadResult::Ok;
+    return Read(path, text, kMaxBytes);
 }
 
 AtomicFile::ReadResult AtomicFile::Read(const std::string& path, std::string& text, std::size_t maxBytes)

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "imaging/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "imaging/NoCasePath.h"
 #include "talvix/settings/FileName.h"
 
@@ -48,7 +48,7 @@ bool WriteBlankTitle(const std::string& path)
     if (path.empty())
         return false;
     const std::vector<uint8_t> bytes = BlankTitleBytes();
-    return imaging::WriteFileAtomically(path, bytes.data(), bytes.size());
+    return platform::AtomicFile::Replace(path, bytes.data(), bytes.size());
 }
 
 bool FileExistsAnyCase(const std::string& path)

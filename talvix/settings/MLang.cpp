@@ -1,13 +1,10 @@
 #include "talvix/settings/MLang.h"
 
 #include "platform/AsciiText.h"
+#include "platform/AtomicFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <initializer_list>
 #include <cstdlib>
@@ -53,40 +50,10 @@ std::string Limited(std::string_view field, std::size_t max) {
   return field.size() > max ? std::string() : std::string(field);
 }
 
-// Reads a whole existing file. False when it cannot be opened or read.
+// Reads a whole existing regular file. False when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    return false;
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    return false;
-  }
-  std::string data;
-  data.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    if (n == 0) {
-      break;
-    }
-    data.append(buffer, static_cast<std::size_t>(n));
-  }
-  out.swap(data);
-  return true;
+  return platform::AtomicFile::Read(path, out) == platform::AtomicFile::ReadResult::Ok;
 }
-
 
 bool StartsWithJa(const char* locale) {
   return locale[0] == 'j' && locale[1] == 'a';
