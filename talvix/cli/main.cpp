@@ -4,10 +4,18 @@
 
 #include <clocale>
 #include <cstdio>
+#include <string>
 
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(talvix::CliOptions::Usage(), stdout);
+            return 0;
+        }
+    }
     talvix::CliOptions options;
     std::string error;
     if (!options.Parse(argc, argv, error)) {

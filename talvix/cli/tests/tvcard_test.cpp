@@ -127,6 +127,13 @@ TEST_F(Tvcard, UsageErrorsAndNoDevice)
         EXPECT_EQ(r.status, 1) << (args.empty() ? "" : args[0]);
         EXPECT_NE(r.err.find("usage: tvcard"), std::string::npos);
     }
+    // Asking for help is no error: the usage text on standard output, status 0.
+    for (const char* help : {"--help", "-h"}) {
+        const auto h = RunTool(registry, {"ls", help});
+        EXPECT_EQ(h.status, 0) << help;
+        EXPECT_NE(h.out.find("usage: tvcard"), std::string::npos) << help;
+        EXPECT_TRUE(h.err.empty()) << help;
+    }
     // Nothing stored: no port, no device.
     const auto r = RunTool(registry, {"ls"});
     EXPECT_EQ(r.status, 2);
