@@ -92,7 +92,10 @@ std::string Normalize(const std::string& text)
     if (body.size() >= 2 && (body[0] == 'M' || body[0] == 'm') && body[1] == ':')
         body = body.substr(2);
     std::string out;
-    ForEachComponent(body, true, [&](size_t b, size_t e) { out += "\\" + body.substr(b, e - b); });
+    ForEachComponent(body, true, [&](size_t b, size_t e) {
+        out += '\\';
+        out.append(body, b, e - b);
+    });
     return out;
 }
 
