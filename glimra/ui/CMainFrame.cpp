@@ -15,14 +15,14 @@ namespace glimra {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonInfo {
     int id;
     ToolIcon icon;
     const char* prompt;  // "fly-by" text, then "\n" and the tooltip
 };
 
 // The toolbar's buttons in order; id 0 is a gap.
-const ButtonSpec kButtons[] = {
+const ButtonInfo kButtons[] = {
     {kCmdEditTool, ToolIcon::kEdit, "-\nEdit"},
     {kCmdTransfer, ToolIcon::kTransfer, "-\nTransfer"},
     {0, ToolIcon::kApp, nullptr},
@@ -76,7 +76,7 @@ void CMainFrame::CreateToolBar() {
     toolBar_->setMovable(true);
     toolBar_->setFloatable(true);
     toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
-    for (const ButtonSpec& b : kButtons) {
+    for (const ButtonInfo& b : kButtons) {
         if (b.id == 0) {
             toolBar_->addSeparator();
             continue;

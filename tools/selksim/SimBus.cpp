@@ -36,17 +36,17 @@ SimBus::~SimBus() = default;
 
 bool SimBus::Init(std::string& error)
 {
-    for (const DeviceSpec& spec : options_.devices) {
-        auto device = std::make_unique<SimDevice>(spec, log_);
-        if (!spec.cardFolder.empty()) {
-            auto card = std::make_unique<SimCard>(spec, log_);
+    for (const DeviceSetup& setup : options_.devices) {
+        auto device = std::make_unique<SimDevice>(setup, log_);
+        if (!setup.cardFolder.empty()) {
+            auto card = std::make_unique<SimCard>(setup, log_);
             if (!card->Load(error))
                 return false;
             device->SetCard(std::move(card));
         }
         devices_.push_back(std::move(device));
     }
-    for (const FaultSpec& f : options_.faults)
+    for (const FaultSetup& f : options_.faults)
         rules_.push_back({f, 0});
     return true;
 }
@@ -292,7 +292,7 @@ SimBus::Verdict SimBus::Judge(int proto, int id, int command)
 {
     Verdict v;
     for (Rule& r : rules_) {
-        const FaultSpec& f = r.spec;
+        const FaultSetup& f = r.setup;
         if ((f.proto && f.proto != proto) || (f.id >= 0 && f.id != id) || (f.command >= 0 && f.command != command))
             continue;
         ++r.matched;

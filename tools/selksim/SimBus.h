@@ -28,7 +28,7 @@ public:
 
 private:
     struct Rule {
-        FaultSpec spec;
+        FaultSetup setup;
         int matched = 0;
     };
     struct Verdict {

@@ -113,7 +113,7 @@ void DosNow(uint16_t& date, uint16_t& time, const platform::FileTime& utc)
 
 }  // namespace
 
-SimCard::SimCard(const DeviceSpec& spec, FrameLog& log) : spec_(spec), log_(log), label_(spec.label) {}
+SimCard::SimCard(const DeviceSetup& setup, FrameLog& log) : setup_(setup), log_(log), label_(setup.label) {}
 
 SimCard::~SimCard()
 {
@@ -125,25 +125,25 @@ SimCard::~SimCard()
 bool SimCard::Load(std::string& error)
 {
     std::error_code ec;
-    if (!fs::is_directory(spec_.cardFolder, ec)) {
-        error = "card folder missing: " + spec_.cardFolder;
+    if (!fs::is_directory(setup_.cardFolder, ec)) {
+        error = "card folder missing: " + setup_.cardFolder;
         return false;
     }
-    root_ = fs::canonical(spec_.cardFolder, ec).string();
-    if (!spec_.rawFile.empty() && !raw_.Load(spec_.rawFile, error))
+    root_ = fs::canonical(setup_.cardFolder, ec).string();
+    if (!setup_.rawFile.empty() && !raw_.Load(setup_.rawFile, error))
         return false;
-    formatted_ = spec_.status[2] == 0;
+    formatted_ = setup_.status[2] == 0;
     return true;
 }
 
 bool SimCard::Usable() const
 {
-    return (spec_.status[1] & 0x03) != 0 && formatted_;
+    return (setup_.status[1] & 0x03) != 0 && formatted_;
 }
 
 bool SimCard::Locked() const
 {
-    return (spec_.status[1] & 0x04) != 0;
+    return (setup_.status[1] & 0x04) != 0;
 }
 
 void SimCard::Refuse(uint8_t& code, std::vector<uint8_t>& reply, uint8_t why) const
@@ -306,14 +306,14 @@ void SimCard::Handle(uint8_t command, const uint8_t* p, size_t n, uint8_t& code,
                          command == 0x9C || (command == 0x3D && n >= 2 && (p[1] & 0x40));
 
     if (command == 0x11) {  // GET STATUS
-        reply.assign(spec_.status, spec_.status + 4);
+        reply.assign(setup_.status, setup_.status + 4);
         if (!formatted_)
-            reply[2] = spec_.status[2] ? spec_.status[2] : 1;
+            reply[2] = setup_.status[2] ? setup_.status[2] : 1;
         else
             reply[2] = 0;
         return;
     }
-    if ((spec_.status[1] & 0x03) == 0)
+    if ((setup_.status[1] & 0x03) == 0)
         return Refuse(code, reply, kFinal);  // no card
     if (changes && Locked())
         return Refuse(code, reply, kFinal);
@@ -342,10 +342,10 @@ void SimCard::Handle(uint8_t command, const uint8_t* p, size_t n, uint8_t& code,
         label_ = text.substr(0, 11);
         return;
     case 0x36: {  // FREE SPACE
-        Put32(reply, spec_.freeClusters);
-        Put32(reply, spec_.sectorsPerCluster);
-        Put32(reply, spec_.bytesPerSector);
-        Put32(reply, spec_.freeClusters * 2);
+        Put32(reply, setup_.freeClusters);
+        Put32(reply, setup_.sectorsPerCluster);
+        Put32(reply, setup_.bytesPerSector);
+        Put32(reply, setup_.freeClusters * 2);
         return;
     }
     case 0x39:  // MAKE DIR

@@ -31,7 +31,7 @@ constexpr uint8_t kXferRefused = 0x15;
 // and read besides the host entries, and no command changes them.
 class SimCard {
 public:
-    SimCard(const DeviceSpec& spec, FrameLog& log);
+    SimCard(const DeviceSetup& setup, FrameLog& log);
     ~SimCard();
     SimCard(const SimCard&) = delete;
     SimCard& operator=(const SimCard&) = delete;
@@ -87,7 +87,7 @@ private:
     void OpenCmd(const uint8_t* p, size_t n, uint8_t& code, std::vector<uint8_t>& reply);
     void ReadCmd(const uint8_t* p, size_t n, uint8_t& code, std::vector<uint8_t>& reply);
 
-    DeviceSpec spec_;
+    DeviceSetup setup_;
     FrameLog& log_;
     std::string root_;
     std::string label_;

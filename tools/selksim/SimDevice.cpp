@@ -22,8 +22,8 @@ bool Is(const uint8_t* cmd, std::initializer_list<uint8_t> code)
 }
 }  // namespace
 
-SimDevice::SimDevice(const DeviceSpec& spec, FrameLog& log)
-    : id_(spec.id), spec_(spec), log_(log), on_(spec.poweredOn)
+SimDevice::SimDevice(const DeviceSetup& setup, FrameLog& log)
+    : id_(setup.id), setup_(setup), log_(log), on_(setup.poweredOn)
 {
 }
 
@@ -71,7 +71,7 @@ void SimDevice::HandleCommand(const uint8_t frame[11], uint8_t reply[11], bool& 
     if (!hasLast_ || std::memcmp(lastCommand_, cmd, 7) != 0) {
         std::memcpy(lastCommand_, cmd, 7);
         hasLast_ = true;
-        notYetLeft_ = spec_.notYetPolls;
+        notYetLeft_ = setup_.notYetPolls;
     }
     if (notYetLeft_ > 0) {
         --notYetLeft_;
@@ -97,7 +97,7 @@ void SimDevice::HandleCommand(const uint8_t frame[11], uint8_t reply[11], bool& 
         Reply(reply, kDone, data);
     } else if (Is(cmd, {0x3E, 0x40, 0x70})) {  // switch on
         if (!on_) {
-            warming_ = spec_.switchOnDelay;  // -1 stays off for good
+            warming_ = setup_.switchOnDelay;  // -1 stays off for good
             if (warming_ == 0) {
                 on_ = true;
                 warming_ = -2;
@@ -116,12 +116,12 @@ void SimDevice::HandleCommand(const uint8_t frame[11], uint8_t reply[11], bool& 
     } else if (!on_) {
         Reply(reply, kRefused);
     } else if (Is(cmd, {0x7C, 0x49})) {
-        Reply(reply, kDone, spec_.identity1);
+        Reply(reply, kDone, setup_.identity1);
     } else if (Is(cmd, {0x7C, 0x45})) {
-        Reply(reply, kDone, spec_.identity2);
+        Reply(reply, kDone, setup_.identity2);
     } else if (Is(cmd, {0x7C, 0x4C}) || Is(cmd, {0x7C, 0x4D})) {
         const size_t first = cmd[1] == 0x4C ? 0 : 6;
-        const std::string& name = spec_.name;
+        const std::string& name = setup_.name;
         for (size_t i = 0; i < 6; ++i) {
             const size_t at = first + i;
             if (at < name.size())

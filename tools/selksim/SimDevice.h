@@ -15,7 +15,7 @@ class SimCard;
 // into file-transfer mode. Its card (if any) answers the card commands.
 class SimDevice {
 public:
-    SimDevice(const DeviceSpec& spec, FrameLog& log);
+    SimDevice(const DeviceSetup& setup, FrameLog& log);
     ~SimDevice();
 
     int id() const { return id_; }
@@ -38,7 +38,7 @@ private:
     void Reply(uint8_t reply[11], uint8_t status, const uint8_t* data = nullptr) const;
 
     int id_;
-    DeviceSpec spec_;
+    DeviceSetup setup_;
     FrameLog& log_;
     bool on_;
     int warming_ = -2;  // polls left before on; -2: not switching on; -1: never

@@ -56,7 +56,7 @@ bool ToBytes(const std::string& text, uint8_t* out, size_t size)
 
 }  // namespace
 
-bool ParseDevice(const std::string& text, DeviceSpec& d, std::string& error)
+bool ParseDevice(const std::string& text, DeviceSetup& d, std::string& error)
 {
     for (const std::string& item : Split(text, ',')) {
         const size_t eq = item.find('=');
@@ -111,7 +111,7 @@ bool ParseDevice(const std::string& text, DeviceSpec& d, std::string& error)
     return true;
 }
 
-bool ParseFault(const std::string& text, FaultSpec& f, std::string& error)
+bool ParseFault(const std::string& text, FaultSetup& f, std::string& error)
 {
     const auto items = Split(text, ',');
     const std::string& kind = items[0];
@@ -199,12 +199,12 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error)
         } else if (arg == "--no-rate-check") {
             o.rateCheck = false;
         } else if (arg == "--device") {
-            DeviceSpec d;
+            DeviceSetup d;
             if (!next(value) || !ParseDevice(value, d, error))
                 return false;
             o.devices.push_back(d);
         } else if (arg == "--fault") {
-            FaultSpec f;
+            FaultSetup f;
             if (!next(value) || !ParseFault(value, f, error))
                 return false;
             o.faults.push_back(f);
@@ -224,11 +224,11 @@ const char* UsageText()
 {
     return "usage: selksim --link PATH [--log FILE] [--no-pacing] [--no-rate-check]\n"
            "       selksim --help\n"
-           "               [--device SPEC]... [--fault SPEC]...\n"
-           "device SPEC: id=N,cat=N,name=TEXT,ident=HEX6,ident2=HEX6,power=on|off,\n"
+           "               [--device OPTS]... [--fault OPTS]...\n"
+           "device OPTS: id=N,cat=N,name=TEXT,ident=HEX6,ident2=HEX6,power=on|off,\n"
            "             delay=N|never,notyet=N,card=DIR,status=HEX4,label=TEXT,\n"
            "             free=CLUSTERS:SECTORS:BYTES,raw=FILE\n"
-           "fault SPEC:  KIND[,proto=selk|xfer][,id=N][,cmd=N][,nth=K][,count=C][,arg=N]\n"
+           "fault OPTS:  KIND[,proto=selk|xfer][,id=N][,cmd=N][,nth=K][,count=C][,arg=N]\n"
            "             KIND: badsum badheader short drop silent delay refuse close long\n"
            "             (cmd: SELK command bytes 3..4 such as 0x7C4E, or a card command code;\n"
            "             nth alone means that one reply, no nth means every matching reply)\n"

@@ -6,7 +6,7 @@
 namespace selksim {
 
 // One device on the simulated bus.
-struct DeviceSpec {
+struct DeviceSetup {
     int id = 1;
     uint8_t identity1[6] = {0x21, 0, 0, 0, 0, 0};  // reply to "|I"; byte 0 is the category
     uint8_t identity2[6] = {0, 0, 0, 0, 0, 0};     // reply to "|E"
@@ -37,7 +37,7 @@ enum class FaultKind {
 
 // A fault rule: applies to the replies it matches, from the nth on, `count`
 // times (0: from then on for good).
-struct FaultSpec {
+struct FaultSetup {
     FaultKind kind = FaultKind::Drop;
     int proto = 0;      // 0 both, 1 SELK, 2 file transfer
     int id = -1;        // device ID, -1 any
@@ -52,14 +52,14 @@ struct Options {
     std::string logPath;
     bool pacing = true;
     bool rateCheck = true;
-    std::vector<DeviceSpec> devices;
-    std::vector<FaultSpec> faults;
+    std::vector<DeviceSetup> devices;
+    std::vector<FaultSetup> faults;
 };
 
 // Parses the command line. On a mistake returns false with a message.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
-bool ParseDevice(const std::string& text, DeviceSpec& device, std::string& error);
-bool ParseFault(const std::string& text, FaultSpec& fault, std::string& error);
+bool ParseDevice(const std::string& text, DeviceSetup& device, std::string& error);
+bool ParseFault(const std::string& text, FaultSetup& fault, std::string& error);
 
 const char* UsageText();
 

@@ -32,10 +32,10 @@ protected:
 
     SimCard& Card(const std::string& device = "")
     {
-        DeviceSpec spec;
+        DeviceSetup setup;
         std::string error;
-        EXPECT_TRUE(ParseDevice("card=" + dir + (device.empty() ? "" : "," + device), spec, error)) << error;
-        card = std::make_unique<SimCard>(spec, log);
+        EXPECT_TRUE(ParseDevice("card=" + dir + (device.empty() ? "" : "," + device), setup, error)) << error;
+        card = std::make_unique<SimCard>(setup, log);
         EXPECT_TRUE(card->Load(error)) << error;
         return *card;
     }

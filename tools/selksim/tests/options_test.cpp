@@ -4,9 +4,9 @@
 
 using namespace selksim;
 
-TEST(SimOptions, DeviceSpecs)
+TEST(SimOptions, DeviceSetups)
 {
-    DeviceSpec d;
+    DeviceSetup d;
     std::string error;
     ASSERT_TRUE(ParseDevice("id=7,cat=0x31,name=PRINTER,ident2=01:02:03,power=off,delay=4,notyet=2", d, error))
         << error;
@@ -22,15 +22,15 @@ TEST(SimOptions, DeviceSpecs)
     const char* bad[] = {"id=0", "id=128", "name=THIRTEENCHARS", "power=maybe", "ident=0102030405060708",
                          "delay=-5", "cat=300", "speed=9", "id"};
     for (const char* text : bad) {
-        DeviceSpec x;
+        DeviceSetup x;
         EXPECT_FALSE(ParseDevice(text, x, error)) << text;
     }
-    DeviceSpec never;
+    DeviceSetup never;
     ASSERT_TRUE(ParseDevice("delay=never", never, error));
     EXPECT_EQ(never.switchOnDelay, -1);
 }
 
-TEST(SimOptions, FaultSpecs)
+TEST(SimOptions, FaultSetups)
 {
     struct Case {
         const char* text;
@@ -44,7 +44,7 @@ TEST(SimOptions, FaultSpecs)
         {"refuse,arg=5,nth=1", FaultKind::Refuse, -1, -1, 1, 1, 5},
     };
     for (const Case& c : cases) {
-        FaultSpec f;
+        FaultSetup f;
         std::string error;
         ASSERT_TRUE(ParseFault(c.text, f, error)) << c.text << ": " << error;
         EXPECT_EQ(f.kind, c.kind) << c.text;
@@ -54,7 +54,7 @@ TEST(SimOptions, FaultSpecs)
         EXPECT_EQ(f.count, c.count) << c.text;
         EXPECT_EQ(f.arg, c.arg) << c.text;
     }
-    FaultSpec f;
+    FaultSetup f;
     std::string error;
     for (const char* bad : {"explode", "drop,id=x", "drop,nth=0", "drop,when=1", "drop,id"})
         EXPECT_FALSE(ParseFault(bad, f, error)) << bad;

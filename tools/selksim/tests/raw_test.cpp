@@ -80,10 +80,10 @@ protected:
     void Card(const std::string& rawLines)
     {
         std::ofstream(dir + "/raw") << rawLines;
-        DeviceSpec spec;
+        DeviceSetup setup;
         std::string error;
-        ASSERT_TRUE(ParseDevice("card=" + dir + "/card,raw=" + dir + "/raw", spec, error)) << error;
-        card = std::make_unique<SimCard>(spec, log);
+        ASSERT_TRUE(ParseDevice("card=" + dir + "/card,raw=" + dir + "/raw", setup, error)) << error;
+        card = std::make_unique<SimCard>(setup, log);
         ASSERT_TRUE(card->Load(error)) << error;
     }
 
@@ -215,10 +215,10 @@ TEST_F(RawCardTest, ChangesMeetingRawEntriesAreRefusedAndLogged)
 
 TEST_F(RawCardTest, AMissingRawFileStopsTheCard)
 {
-    DeviceSpec spec;
+    DeviceSetup setup;
     std::string error;
-    ASSERT_TRUE(ParseDevice("card=" + dir + "/card,raw=" + dir + "/none", spec, error)) << error;
-    SimCard missing(spec, log);
+    ASSERT_TRUE(ParseDevice("card=" + dir + "/card,raw=" + dir + "/none", setup, error)) << error;
+    SimCard missing(setup, log);
     EXPECT_FALSE(missing.Load(error));
     EXPECT_NE(error.find("raw"), std::string::npos);
 }

@@ -58,7 +58,7 @@ protected:
         std::filesystem::remove_all(dir_, ec);
     }
 
-    // Starts the emulator with these devices ("--device" specs) and other
+    // Starts the emulator with these devices ("--device" settings) and other
     // arguments, and maps COM1 to its line.
     void StartSim(const std::vector<std::string>& devices, std::vector<std::string> args = {})
     {
