@@ -252,21 +252,8 @@ void CardCopier::StartCopy()
 
 void CardCopier::Copy_Th()
 {
-    const std::atomic<bool>& cancel = s_.flags.copyCancel;
     s_.CardStatus = ST_OK;
-    if (!s_.dummyMode) {
-        if (!s_.OpenTransfer(cancel)) {
-            s_.LeaveTransfer();
-            return;
-        }
-        s_.ope->GetVolume();
-    }
-    if (cancel)
-        s_.CardStatus = ST_ABORT;
-    else if (CopyAll() && cancel)
-        s_.CardStatus = ST_ABORT;
-    if (!s_.dummyMode)
-        s_.LeaveTransfer();
+    s_.RunInTransfer(s_.flags.copyCancel, [this] { return CopyAll(); });
 }
 
 bool CardCopier::CopyAll()

@@ -50,6 +50,23 @@ void CardSession::LeaveTransfer()
         ope->LeaveTransferMode();
 }
 
+void CardSession::RunInTransfer(const std::atomic<bool>& cancel, const std::function<bool()>& work)
+{
+    if (!dummyMode) {
+        if (!OpenTransfer(cancel)) {
+            LeaveTransfer();
+            return;
+        }
+        ope->GetVolume();
+    }
+    if (cancel)
+        CardStatus = ST_ABORT;
+    else if (work() && cancel)
+        CardStatus = ST_ABORT;
+    if (!dummyMode)
+        LeaveTransfer();
+}
+
 void CardSession::ReadVolume()
 {
     volumeLabel.clear();

@@ -5,6 +5,7 @@
 #include "talvix/cardops/StopFlags.h"
 
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <string>
 
@@ -36,6 +37,12 @@ public:
 
     // Takes the device back to device-control mode; the result is not looked at.
     void LeaveTransfer();
+
+    // The frame of the copy and the write threads: opens the transfer (not on
+    // the dummy card) and reads the volume record, runs `work` unless `cancel`
+    // is already up, turns a cancel seen by then into ST_ABORT, and leaves the
+    // transfer again. `work` returns true when it got through its whole list.
+    void RunInTransfer(const std::atomic<bool>& cancel, const std::function<bool()>& work);
 
     // Judges the four card status bytes: ST_NOCARD when bits 0 and 1 of byte 1
     // are both clear; ST_NOFORMAT when byte 2 is not zero; ST_NOBLOCK when

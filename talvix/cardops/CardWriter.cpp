@@ -181,22 +181,9 @@ void CardWriter::StartWrite()
 
 void CardWriter::Write_Th()
 {
-    std::atomic<bool>& cancel = s_.flags.copyCancel;
     s_.CardStatus = ST_OK;
-    cancel = false;
-    if (!s_.dummyMode) {
-        if (!s_.OpenTransfer(cancel)) {
-            s_.LeaveTransfer();
-            return;
-        }
-        s_.ope->GetVolume();
-    }
-    if (cancel)
-        s_.CardStatus = ST_ABORT;
-    else if (WriteAll() && cancel)
-        s_.CardStatus = ST_ABORT;
-    if (!s_.dummyMode)
-        s_.LeaveTransfer();
+    s_.flags.copyCancel = false;
+    s_.RunInTransfer(s_.flags.copyCancel, [this] { return WriteAll(); });
 }
 
 bool CardWriter::WriteAll()

@@ -1434,20 +1434,10 @@ void TfrmMain::ListEdited(QStandardItem* item, const QString& text)
         SetItemText(item, oldName);
         return;
     }
-    QTreeWidgetItem* node = tree_->currentItem();
-    const std::string parent = NodePath(node) + "\\";
-    session_->thread.WaitDone();
-    CardEditor& editor = *editor_;
-    session_->flags.waitAbort = false;
-    frmWait_->ShowWait(this, QString(), false, false);
-    editor.StartRename(parent + oldName, parent + name);
-    frmWait_->CloseIfVisible();
-    if (session_->CardStatus != ST_OK) {
-        ShowError(session_->CardStatus, QString());
+    if (!RenameOnCard(NodePath(tree_->currentItem()) + "\\", oldName, name)) {
         SetItemText(item, oldName);
         return;
     }
-    session_->folders.ApplyRename(parent, oldName, name);
     if (entry != nullptr)
         entry->cFileName = name;
     SetItemText(item, name);
@@ -1482,20 +1472,26 @@ void TfrmMain::TreeEdited(QTreeWidgetItem* node, const QString& text)
         SetNodeText(node, oldName);
         return;
     }
-    const std::string parent = NodePath(node->parent()) + "\\";
-    session_->thread.WaitDone();
-    CardEditor& editor = *editor_;
-    session_->flags.waitAbort = false;
-    frmWait_->ShowWait(this, QString(), false, false);
-    editor.StartRename(parent + oldName, parent + name);
-    frmWait_->CloseIfVisible();
-    if (session_->CardStatus != ST_OK) {
-        ShowError(session_->CardStatus, QString());
+    if (!RenameOnCard(NodePath(node->parent()) + "\\", oldName, name)) {
         SetNodeText(node, oldName);
         return;
     }
-    session_->folders.ApplyRename(parent, oldName, name);
     SetNodeText(node, name);
+}
+
+bool TfrmMain::RenameOnCard(const std::string& parent, const std::string& oldName, const std::string& name)
+{
+    session_->thread.WaitDone();
+    session_->flags.waitAbort = false;
+    frmWait_->ShowWait(this, QString(), false, false);
+    editor_->StartRename(parent + oldName, parent + name);
+    frmWait_->CloseIfVisible();
+    if (session_->CardStatus != ST_OK) {
+        ShowError(session_->CardStatus, QString());
+        return false;
+    }
+    session_->folders.ApplyRename(parent, oldName, name);
+    return true;
 }
 
 QTreeWidgetItem* TfrmMain::FindChildNode(const std::string& name) const

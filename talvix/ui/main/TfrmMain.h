@@ -186,6 +186,10 @@ private:
     void AddFolderToModel(QTreeWidgetItem* node, const std::string& name, const platform::FileTime& time);
     void RemoveNewFolderItem();
     bool AskReadOnlyRename(const platform::FindData* entry);
+    // Renames parent + oldName to parent + name on the card (with the wait
+    // dialog) and in the folder table; shows the error and returns false when
+    // the card refuses.
+    bool RenameOnCard(const std::string& parent, const std::string& oldName, const std::string& name);
     void SaveSettings();
     void SetNodeText(QTreeWidgetItem* node, const std::string& cp932);
     void SetItemText(QStandardItem* item, const std::string& cp932);
